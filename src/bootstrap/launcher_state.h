@@ -1,0 +1,19 @@
+// State that start-up sets for the rest of the run.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstddef>
+
+// The temp directory without a trailing backslash: at most 259 characters.
+inline constexpr size_t temp_directory_size = 264;
+extern char temp_directory[temp_directory_size];
+
+// The longest temp directory for which every path the launcher builds there
+// still fits its buffer; the installer command line is the tightest.
+inline constexpr size_t longest_temp_directory = 232;
+
+extern HINSTANCE instance_handle;
+
+// 'x' or 'i', passed on to the installer.
+extern char mode_letter;

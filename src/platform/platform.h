@@ -1,0 +1,19 @@
+// The one header through which the launcher reaches Windows and the C runtime.
+//
+// The logic is written against the platform's own names (FindWindowA,
+// PeekMessageA, _open ...). On Windows they mean the real thing; everywhere
+// else they are our own declarations, implemented by the simulated desktop in
+// host/. This is the only place that decides which.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#else
+#include "platform/host/win32_api.h"
+#endif
