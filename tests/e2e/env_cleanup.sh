@@ -22,7 +22,7 @@ if [[ -n ${pid:-} ]]; then
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -9 "$pid" 2>/dev/null || true
+  if [[ $(cat "/proc/$pid/comm" 2>/dev/null) == Xvfb ]]; then kill -9 "$pid" 2>/dev/null || true; fi
   echo "stopped Xvfb pid $pid"
 fi
 rm -f "$STATE_DIR/display" "$STATE_DIR/display.pending" "$STATE_DIR/xvfb.pid"
