@@ -48,6 +48,14 @@ void fault(const std::string& what) {
     std::fprintf(stderr, "simulated desktop: %s\n", what.c_str());
 }
 
+bool injected_failure(const char* call) {
+    auto it = world().failing.find(call);
+    if (it == world().failing.end() || it->second <= 0)
+        return false;
+    --it->second;
+    return true;
+}
+
 std::string quoted(const char* text) {
     if (!text)
         return "NULL";
@@ -77,6 +85,10 @@ std::string handle_name(const void* handle) {
         return obj->name;
     if (find_dc(static_cast<HDC>(const_cast<void*>(handle))))
         return "hdc" + std::to_string(value - 0x20000);
+    if (value == 0x30000 + 32514)
+        return "IDC_WAIT";
+    if (value == 0x30000 + 32512)
+        return "IDC_ARROW";
     (void)w;
     char buf[32];
     std::snprintf(buf, sizeof buf, "0x%lx", static_cast<unsigned long>(value));
@@ -246,6 +258,8 @@ void send_at(uint64_t time_ms, const std::string& sender, const std::string& cla
             w.incoming.push_back(IncomingSend{w.foreign_sends.size() - 1, target});
     });
 }
+
+void fail_call(const std::string& name, int times) { world().failing[name] += times; }
 
 void set_message_box_time(uint64_t ms) { world().box_time = ms; }
 

@@ -103,6 +103,8 @@ struct World {
     std::vector<MessageBoxShown> boxes;
     uint64_t box_time = 1000;
 
+    std::map<std::string, int> failing; // call name -> failures left
+
     std::string cursor = "none";
     int cursor_count = 0;
 
@@ -133,6 +135,9 @@ class CallRecord {
 };
 
 void fault(const std::string& what);
+
+// True when a test asked this call to fail now (and counts the failure).
+bool injected_failure(const char* call);
 
 // Formatting for the log.
 std::string quoted(const char* text);

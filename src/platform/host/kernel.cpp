@@ -15,9 +15,11 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors_per_cluster, LPDWORD 
                               LPDWORD free_clusters, LPDWORD total_clusters) {
     CallRecord c("GetDiskFreeSpaceA", quoted(root));
     World& w = world();
-    // A drive's root directory is "X:\"; anything else is not a root.
-    if (!root || std::strlen(root) != 3 || !std::isalpha(static_cast<unsigned char>(root[0])) ||
-        root[1] != ':' || root[2] != '\\') {
+    // A drive: "X:\", or "X:" for the drive's current directory; anything
+    // else is not on a known drive.
+    size_t length = root ? std::strlen(root) : 0;
+    if ((length != 2 && length != 3) || !std::isalpha(static_cast<unsigned char>(root[0])) ||
+        root[1] != ':' || (length == 3 && root[2] != '\\')) {
         c.result("FALSE");
         return FALSE;
     }

@@ -99,6 +99,10 @@ void send_at(uint64_t time_ms, const std::string& sender, const std::string& cla
 // Any other scripted action at a virtual time.
 void at(uint64_t time_ms, std::function<void()> action);
 
+// Makes the next calls of a platform function fail, as Windows can: the
+// given number of times (RegisterClassA, CreateWindowExA).
+void fail_call(const std::string& name, int times = 1);
+
 // How long each message box stays open, in virtual time, before the user
 // presses its only button (default 1000 ms).
 void set_message_box_time(uint64_t ms);

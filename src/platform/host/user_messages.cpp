@@ -27,6 +27,8 @@ LRESULT call_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 }
 
 void deliver_incoming_sends() {
+    // Whatever other processes did up to now has happened.
+    advance_to(world().now);
     World& w = world();
     while (!w.incoming.empty()) {
         IncomingSend s = w.incoming.front();

@@ -35,6 +35,16 @@ const char* show_name(int command) {
     }
 }
 
+std::string hex(DWORD value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", static_cast<unsigned>(value));
+    return buf;
+}
+
+std::string coordinate(int value) {
+    return value == CW_USEDEFAULT ? "CW_USEDEFAULT" : std::to_string(value);
+}
+
 std::string show_text(int command) {
     const char* name = show_name(command);
     return name ? name : std::to_string(command);
@@ -72,7 +82,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
                           ", class=" + quoted(wc->lpszClassName) + "}"
                     : "NULL");
     World& w = world();
-    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc || injected_failure("RegisterClassA")) {
         c.result("0");
         return 0;
     }
@@ -91,9 +101,9 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param) {
     CallRecord c("CreateWindowExA",
-                 number(ex_style) + ", " + quoted(class_name) + ", " + quoted(title) + ", " +
-                     number(style) + ", " + number(x) + ", " + number(y) + ", " + number(width) +
-                     ", " + number(height) + ", " + handle_name(parent) + ", " +
+                 hex(ex_style) + ", " + quoted(class_name) + ", " + quoted(title) + ", " +
+                     hex(style) + ", " + coordinate(x) + ", " + coordinate(y) + ", " + coordinate(width) +
+                     ", " + coordinate(height) + ", " + handle_name(parent) + ", " +
                      handle_name(menu) + ", " + handle_name(instance) + ", " +
                      handle_name(param));
     World& w = world();
@@ -101,6 +111,10 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
     for (const auto& k : w.classes)
         if (same_name(class_name, k.name))
             cls = &k;
+    if (injected_failure("CreateWindowExA")) {
+        c.result("NULL");
+        return nullptr;
+    }
     if (!cls || parent || menu) {
         if (!cls)
             c.result("NULL");
@@ -149,7 +163,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
 BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, UINT flags) {
     CallRecord c("SetWindowPos", handle_name(window) + ", " + handle_name(insert_after) + ", " +
                                      number(x) + ", " + number(y) + ", " + number(cx) + ", " +
-                                     number(cy) + ", " + number(flags));
+                                     number(cy) + ", " + hex(flags));
     Window* w = find_window(window);
     if (!w) {
         c.result("FALSE");
