@@ -1,0 +1,121 @@
+// Decodes any bytes as an implode stream, delivered in reads of sizes derived
+// from the bytes themselves, and checks the callback contract and that the
+// way the input is cut into reads does not change the outcome.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "implode/implode_decoder.h"
+
+namespace {
+
+struct source {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t offset;
+    std::uint32_t rng;      // read sizes; 0 = always 2048
+    bool ended;
+    std::vector<std::uint8_t> output;
+    std::vector<std::uint32_t> writes;
+    std::uint32_t first_read;
+    int reads;
+};
+
+[[noreturn]] void fail() { std::abort(); }
+
+std::uint32_t next_size(source& s) {
+    if (s.rng == 0) {
+        return 2048;
+    }
+    s.rng ^= s.rng << 13;
+    s.rng ^= s.rng >> 17;
+    s.rng ^= s.rng << 5;
+    switch (s.rng % 4) {
+    case 0:
+        return 1 + s.rng % 8;
+    case 1:
+        return 1 + (s.rng >> 8) % 2048;
+    default:
+        return 2048;
+    }
+}
+
+std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
+    auto& s = *static_cast<source*>(param);
+    if (s.ended || *size != 2048) {
+        fail(); // no read after the input ended; always 2048 wanted
+    }
+    std::uint32_t n = next_size(s);
+    if (s.size - s.offset < n) {
+        n = static_cast<std::uint32_t>(s.size - s.offset);
+    }
+    if (n != 0) {
+        std::memcpy(buffer, s.data + s.offset, n);
+    }
+    s.offset += n;
+    if (s.reads++ == 0) {
+        s.first_read = n;
+    }
+    if (n == 0) {
+        s.ended = true;
+        return 0;
+    }
+    // Now and then overstate a full read: the decoder must clamp to 2048.
+    return (n == 2048 && (s.rng & 0x100) != 0) ? 0xFFFFFFF0u : n;
+}
+
+int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
+    auto& s = *static_cast<source*>(param);
+    if (*size > 4096) {
+        fail();
+    }
+    s.writes.push_back(*size);
+    s.output.insert(s.output.end(), buffer, buffer + *size);
+    return 0;
+}
+
+int decode(source& s) {
+    static implode_work_area work;
+    std::memset(&work, 0, sizeof work);
+    const int result = implode_decode(on_read, on_write, &work, &s);
+    if (result < 0 || result > 4) {
+        fail();
+    }
+    if (result >= 1 && result <= 3) {
+        if (!s.writes.empty() || s.reads != 1) {
+            fail();
+        }
+    } else {
+        // Full blocks, then one final write of 0 to 4095 bytes.
+        if (s.writes.empty() || s.writes.back() >= 4096) {
+            fail();
+        }
+        for (std::size_t i = 0; i + 1 < s.writes.size(); ++i) {
+            if (s.writes[i] != 4096) {
+                fail();
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t seed = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i) {
+        seed = (seed ^ data[i]) * 16777619u;
+    }
+    source varied{data, size, 0, seed | 1u, false, {}, {}, 0, 0};
+    const int result = decode(varied);
+
+    source whole{data, size, 0, 0, false, {}, {}, 0, 0};
+    const int reference = decode(whole);
+    if (varied.first_read > 4 && whole.first_read > 4 &&
+        (result != reference || varied.output != whole.output)) {
+        fail(); // the cut into reads changed the outcome
+    }
+    return 0;
+}
