@@ -15,4 +15,4 @@ static_assert(free_space_threshold == uint64_t{installer_payload_length} + data_
 
 // Pixels of progress bar per requested compressed byte: the bar reaches 300
 // when both payloads have been requested in full.
-inline constexpr double progress_scale = 300.0 / 1879320.0;
+inline constexpr double payload_progress_scale = 300.0 / 1879320.0;

@@ -1,10 +1,79 @@
 #include "progress/progress_painting.h"
 
-LRESULT on_progress_create() { return 0; }
+#include "progress/progress_meter.h"
+#include "progress/progress_state.h"
+
+namespace {
+
+LOGFONTA status_font_description;
+HFONT status_font;
+HBRUSH black_brush;
+
+// The status text as it was when it was last drawn.
+char painted_text[status_text_size];
+
+// Client coordinates; right and bottom edges are outside, as for FillRect.
+constexpr RECT text_area = {10, 16, 300, 50};
+constexpr RECT frame_top_line = {10, 59, 300, 60};
+constexpr RECT frame_left_line = {9, 59, 10, 80};
+constexpr LONG bar_left = 10;
+constexpr LONG bar_right = 300;
+constexpr LONG bar_top = 60;
+constexpr LONG bar_bottom = 80;
+
+} // namespace
+
+LRESULT on_progress_create() {
+    status_font_description.lfHeight = 13;
+    status_font_description.lfWidth = 0;
+    status_font_description.lfEscapement = 0;
+    status_font_description.lfOrientation = 0;
+    status_font_description.lfWeight = FW_EXTRALIGHT;
+    status_font_description.lfItalic = 0;
+    status_font_description.lfUnderline = 0;
+    status_font_description.lfStrikeOut = 0;
+    status_font_description.lfCharSet = ANSI_CHARSET;
+    status_font_description.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    status_font_description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    status_font_description.lfQuality = DEFAULT_QUALITY;
+    status_font_description.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    status_font_description.lfFaceName[0] = '\0';
+    status_font = CreateFontIndirectA(&status_font_description);
+    black_brush = CreateSolidBrush(RGB(0, 0, 0));
+    return 0;
+}
 
 LRESULT on_progress_paint(HWND window) {
     PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
+    HDC paint_dc = BeginPaint(window, &paint);
+    HDC window_dc = GetDC(window);
+    if (progress_value == 1) {
+        ReleaseDC(window, window_dc);
+        EndPaint(window, &paint);
+        return 1;
+    }
+    SetBkColor(window_dc, RGB(192, 192, 192));
+    SelectObject(window_dc, status_font);
+
+    // The line and its frame only when the text changed: repaints during the
+    // extraction do not erase, so what was drawn stays.
+    if (strcmp(painted_text, status_text) != 0) {
+        FillRect(paint_dc, &frame_top_line, black_brush);
+        FillRect(paint_dc, &frame_left_line, black_brush);
+        FillRect(paint_dc, &text_area, light_grey_brush);
+        RECT text_rect = text_area;
+        DrawTextA(window_dc, status_text, static_cast<int>(strlen(status_text)), &text_rect,
+                  DT_WORDBREAK);
+        snprintf(painted_text, sizeof painted_text, "%s", status_text);
+    }
+
+    LONG bar_end = progress_value + bar_left > bar_right ? bar_right : progress_value + bar_left;
+    RECT empty_part = {bar_end, bar_top, bar_right, bar_bottom};
+    FillRect(paint_dc, &empty_part, white_brush);
+    RECT filled_part = {bar_left, bar_top, bar_end, bar_bottom};
+    FillRect(paint_dc, &filled_part, blue_brush);
+
+    ReleaseDC(window, window_dc);
     EndPaint(window, &paint);
     return 1;
 }

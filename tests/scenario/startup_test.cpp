@@ -243,7 +243,10 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
     HWND window = sim::find_window("KLDecompressor", "Kelvara Installation");
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(sim::window(window).visible);
-    EXPECT_TRUE(sim::calls_named({"CreateSolidBrush", "PostMessageA", "GetMessageA"}).empty());
+    for (const std::string& call : scenario::top_level_calls())
+        EXPECT_TRUE(call.rfind("CreateSolidBrush", 0) != 0 && call.rfind("PostMessageA", 0) != 0 &&
+                    call.rfind("GetMessageA", 0) != 0)
+            << call;
     expect_no_faults();
 }
 
@@ -341,9 +344,9 @@ TEST(Startup, CallsInOrder) {
             "SetWindowPos(hwnd1, NULL, 0, 0, 321, 125, 0x40) = TRUE",
             "ShowWindow(hwnd1, SW_HIDE) = TRUE",
             "GetDiskFreeSpaceA(\"C:\\\\\") = TRUE {8, 512, 5242880, 10485760}",
-            "CreateSolidBrush(0xFFFFFF) = brush1",
-            "CreateSolidBrush(0xFF0000) = brush2",
-            "CreateSolidBrush(0xC0C0C0) = brush3",
+            "CreateSolidBrush(0xFFFFFF) = brush3",
+            "CreateSolidBrush(0xFF0000) = brush4",
+            "CreateSolidBrush(0xC0C0C0) = brush5",
             "PostMessageA(hwnd1, WM_USER+1, 0, 0) = TRUE",
             "GetMessageA(NULL, 0, 0) = TRUE {hwnd1, WM_USER+1, 0, 0}",
             "TranslateMessage({hwnd1, WM_USER+1, 0, 0}) = FALSE",
@@ -351,11 +354,16 @@ TEST(Startup, CallsInOrder) {
             "GetMessageA(NULL, 0, 0) = FALSE {NULL, WM_QUIT, 0, 0}",
         },
         scenario::top_level_calls()));
-    // WM_CREATE reached the procedure during the creation, and the start
-    // message's handler posted the quit message.
-    EXPECT_EQ(sim::calls_named({"wndproc", "PostQuitMessage"}),
+    // WM_CREATE reached the procedure during the creation and made the
+    // status font and the black brush; the start message's handler posted
+    // the quit message.
+    EXPECT_EQ(sim::calls_named({"wndproc", "PostQuitMessage", "CreateFontIndirectA"}),
               (std::vector<std::string>{"wndproc(hwnd1, WM_NCCREATE, 0, 0) = 1",
                                         "wndproc(hwnd1, WM_CREATE, 0, 0) = 0",
+                                        "CreateFontIndirectA({height=13, width=0, escapement=0, "
+                                        "orientation=0, weight=200, italic=0, underline=0, "
+                                        "strikeout=0, charset=0, out=0, clip=0, quality=0, "
+                                        "pitch_family=34, face=\"\"}) = font1",
                                         "wndproc(hwnd1, WM_SHOWWINDOW, 0, 0) = 0",
                                         "wndproc(hwnd1, WM_USER+1, 0, 0) = 1",
                                         "PostQuitMessage(0)"}));

@@ -18,8 +18,10 @@ LRESULT call_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     if (!w || w->foreign || !w->proc)
         return 0;
     WNDPROC proc = w->proc;
-    CallRecord c("wndproc", handle_name(window) + ", " + message_name(message) + ", " +
-                                number(static_cast<long long>(wparam)) + ", " +
+    // WM_ERASEBKGND carries a device context.
+    std::string first = message == WM_ERASEBKGND ? handle_name(reinterpret_cast<HDC>(wparam))
+                                                 : number(static_cast<long long>(wparam));
+    CallRecord c("wndproc", handle_name(window) + ", " + message_name(message) + ", " + first + ", " +
                                 number(static_cast<long long>(lparam)));
     LRESULT r = proc(window, message, wparam, lparam);
     c.result(number(r));
