@@ -124,10 +124,4 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     return old ? old : reinterpret_cast<HGDIOBJ>(0x1F000);
 }
 
-int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
-    CallRecord c("DrawTextA", handle_name(dc) + ", " + quoted(text) + ", " + number(length) +
-                                  ", " + rect_text(rect) + ", " + number(format));
-    fault("DrawTextA is not supported yet");
-    c.result("0");
-    return 0;
-}
+// DrawTextA is in text_rendering.cpp.

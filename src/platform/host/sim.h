@@ -147,4 +147,22 @@ const std::vector<std::string>& faults();
 // The whole run as readable text, one call a line.
 std::string trace();
 
+// ---- pixels ----
+
+// A launcher window's client area as painted so far. Sizes are 0 for a
+// handle that is not a launcher window.
+int client_width(HWND window);
+int client_height(HWND window);
+// One pixel as 0x00RRGGBB; 0xFFFFFFFF outside the client area or for a handle
+// that is not a launcher window.
+uint32_t pixel(HWND window, int x, int y);
+// Writes the client area to a PNG file (RGB, 8 bits a channel) so that a
+// person can look at it. False when there is nothing to write or the file
+// cannot be written.
+bool write_png(HWND window, const std::string& path);
+// The font file that DrawTextA renders with; by default DejaVu Sans
+// (/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf). When it cannot be
+// loaded, DrawTextA draws nothing and records a fault.
+void set_font_file(const std::string& path);
+
 } // namespace sim
