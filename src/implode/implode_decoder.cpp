@@ -14,108 +14,121 @@ namespace {
 // distance low bits).
 constexpr std::uint32_t max_repeat_length = 518;
 constexpr std::uint32_t max_bytes_per_token = 5;
+// The fast path also looks up to 2 bytes past the next one to load.
+constexpr std::uint32_t fast_path_margin = max_bytes_per_token + 3;
 
-// Token loop over one work area.  The hot fields of the work area are held in
-// locals while decoding (byte stores into the window would otherwise force
-// them to be reloaded from memory) and are written back before every callback
-// and at the end, so the work area reads as if it had been updated in place.
+// Bit-reader state held in locals while decoding and written back to the
+// work area before every callback and at the end, so the work area reads as
+// if it had been updated in place.  (Kept out of memory on purpose: byte
+// stores into the window could alias it and force reloads.)
+struct bit_state {
+    std::uint32_t bit_buffer;
+    std::uint32_t spare_bits;
+    std::uint32_t input_pos;
+    std::uint32_t input_count;
+};
+
+void store_bit_state(implode_work_area* work, bit_state bits) {
+    // Only the valid bits; the fast path may hold later stream bits above.
+    work->bit_buffer = bits.bit_buffer & ((1u << (8 + bits.spare_bits)) - 1);
+    work->spare_bits = bits.spare_bits;
+    work->input_pos = bits.input_pos;
+    work->input_count = bits.input_count;
+}
+
+// Asks the read callback for the next input block and returns how many bytes
+// it delivered (0 at the end of the input).
+[[gnu::noinline]] std::uint32_t read_input(implode_work_area* work, bit_state bits) {
+    store_bit_state(work, bits);
+    work->input_pos = implode_input_size;
+    std::uint32_t count = work->read_cb(work->input_buffer, &work->input_pos, work->param);
+    if (count > implode_input_size) {
+        count = implode_input_size; // outside the callback contract: clamp
+    }
+    work->input_count = count;
+    return count;
+}
+
+[[gnu::noinline]] void write_output(implode_work_area* work, bit_state bits,
+                                    std::uint32_t window_pos, std::uint32_t size) {
+    store_bit_state(work, bits);
+    work->window_pos = window_pos;
+    std::uint32_t written = size;
+    work->write_cb(work->window + implode_block_size, &written, work->param);
+}
+
+#define IMPLODE_INLINE [[gnu::always_inline]] inline
+
+// Token loop over one work area.  An instance lives only inside
+// expand_stream and its address never leaves it, so its fields stay in
+// registers.
 class stream_expander {
   public:
     explicit stream_expander(implode_work_area* work)
         : work_(work), window_(work->window), input_(work->input_buffer),
-          bit_buffer_(work->bit_buffer), spare_bits_(work->spare_bits),
-          input_pos_(work->input_pos), input_count_(work->input_count),
+          bits_{work->bit_buffer, work->spare_bits, work->input_pos, work->input_count},
           dict_bits_(work->dict_bits), dict_mask_(work->dict_mask),
           ascii_mode_(work->literal_mode != 0) {}
 
-    std::uint32_t expand_stream();
+    IMPLODE_INLINE std::uint32_t run();
 
   private:
-    template <bool Checked> bool consume_bits(std::uint32_t n);
-    template <bool Checked> std::uint32_t decode_symbol();
-    template <bool Checked> std::uint32_t decode_distance(std::uint32_t repeat_length);
-    template <bool Checked> std::uint32_t decode_token();
-
-    bool read_input();
-    void write_block(std::uint32_t size);
-    void copy_match(std::uint32_t distance, std::uint32_t length);
-    void store_bit_state() {
-        work_->bit_buffer = bit_buffer_;
-        work_->spare_bits = spare_bits_;
-        work_->input_pos = input_pos_;
-        work_->input_count = input_count_;
-    }
+    template <bool Checked> IMPLODE_INLINE bool consume_bits(std::uint32_t n);
+    template <bool Checked> IMPLODE_INLINE std::uint32_t decode_symbol();
+    template <bool Checked> IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
+    template <bool Checked> IMPLODE_INLINE std::uint32_t decode_token();
+    IMPLODE_INLINE std::uint32_t peek_bits() const;
+    IMPLODE_INLINE void drop_bits(std::uint32_t peeked, std::uint32_t n);
+    IMPLODE_INLINE std::uint32_t decode_token_fast();
+    IMPLODE_INLINE void copy_match(std::uint32_t distance, std::uint32_t length);
 
     implode_work_area* const work_;
     std::uint8_t* const window_;
     const std::uint8_t* const input_;
-    std::uint32_t bit_buffer_;
-    std::uint32_t spare_bits_;
-    std::uint32_t input_pos_;
-    std::uint32_t input_count_;
+    bit_state bits_;
     std::uint32_t window_pos_ = 0;
     const std::uint32_t dict_bits_;
     const std::uint32_t dict_mask_;
     const bool ascii_mode_;
 };
 
-// Asks the read callback for the next input block.  Returns false when it
-// reports the end of the input.
-[[gnu::noinline]] bool stream_expander::read_input() {
-    store_bit_state();
-    work_->input_pos = implode_input_size;
-    std::uint32_t count = work_->read_cb(work_->input_buffer, &work_->input_pos, work_->param);
-    if (count > implode_input_size) {
-        count = implode_input_size; // outside the callback contract: clamp
-    }
-    work_->input_count = count;
-    input_count_ = count;
-    input_pos_ = work_->input_pos;
-    return count != 0;
-}
-
-[[gnu::noinline]] void stream_expander::write_block(std::uint32_t size) {
-    store_bit_state();
-    work_->window_pos = window_pos_;
-    std::uint32_t written = size;
-    work_->write_cb(window_ + implode_block_size, &written, work_->param);
-}
-
 // Drops n bits (1 to 8).  The low 8 bits of the bit buffer are always the next
-// 8 stream bits, with spare_bits_ more valid bits above them; when the spare
+// 8 stream bits, with spare_bits more valid bits above them; when the spare
 // bits do not cover n, exactly one input byte is loaded.  The unchecked form
 // is used only when the input buffer still holds enough bytes for the whole
 // token, so it never needs the read callback.
-template <bool Checked> inline bool stream_expander::consume_bits(std::uint32_t n) {
-    if (spare_bits_ >= n) {
-        bit_buffer_ >>= n;
-        spare_bits_ -= n;
+template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits(std::uint32_t n) {
+    if (bits_.spare_bits >= n) {
+        bits_.bit_buffer >>= n;
+        bits_.spare_bits -= n;
         return true;
     }
-    bit_buffer_ >>= spare_bits_;
+    bits_.bit_buffer >>= bits_.spare_bits;
     if constexpr (Checked) {
-        if (input_pos_ == input_count_) {
-            if (!read_input()) {
+        if (bits_.input_pos == bits_.input_count) {
+            bits_.input_count = read_input(work_, bits_);
+            if (bits_.input_count == 0) {
+                bits_.input_pos = work_->input_pos;
                 return false;
             }
-            input_pos_ = 0;
+            bits_.input_pos = 0;
         }
     }
-    bit_buffer_ |= static_cast<std::uint32_t>(input_[input_pos_]) << 8;
-    ++input_pos_;
-    bit_buffer_ >>= n - spare_bits_;
-    spare_bits_ = spare_bits_ + 8 - n;
+    bits_.bit_buffer |= static_cast<std::uint32_t>(input_[bits_.input_pos]) << 8;
+    ++bits_.input_pos;
+    bits_.bit_buffer >>= n - bits_.spare_bits;
+    bits_.spare_bits = bits_.spare_bits + 8 - n;
     return true;
 }
 
 // Returns the next token's decoder value: a literal, a copy (256 + repeat
 // length - 2), end_value, or error_value when the input ran out.
-template <bool Checked> inline std::uint32_t stream_expander::decode_symbol() {
-    if ((bit_buffer_ & 1) != 0) {
+template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_symbol() {
+    if ((bits_.bit_buffer & 1) != 0) {
         if (!consume_bits<Checked>(1)) {
             return error_value;
         }
-        const std::uint32_t s = work_->length_lookup[bit_buffer_ & 0xFF];
+        const std::uint32_t s = work_->length_lookup[bits_.bit_buffer & 0xFF];
         if (!consume_bits<Checked>(work_->length_bits[s])) {
             return error_value;
         }
@@ -123,7 +136,7 @@ template <bool Checked> inline std::uint32_t stream_expander::decode_symbol() {
         if (e == 0) {
             return s + 256;
         }
-        const std::uint32_t x = bit_buffer_ & ((1u << e) - 1);
+        const std::uint32_t x = bits_.bit_buffer & ((1u << e) - 1);
         if (!consume_bits<Checked>(e) && s + x != end_marker_symbol + end_marker_extra) {
             // The end marker's extra bits may end the stream; nothing else may.
             return error_value;
@@ -134,13 +147,13 @@ template <bool Checked> inline std::uint32_t stream_expander::decode_symbol() {
         return error_value;
     }
     if (!ascii_mode_) {
-        const std::uint32_t v = bit_buffer_ & 0xFF;
+        const std::uint32_t v = bits_.bit_buffer & 0xFF;
         if (!consume_bits<Checked>(8)) {
             return error_value;
         }
         return v;
     }
-    const std::uint32_t b = bit_buffer_ & 0xFF;
+    const std::uint32_t b = bits_.bit_buffer & 0xFF;
     std::uint32_t v;
     if (b != 0) {
         v = work_->ascii_lookup_low8[b];
@@ -149,19 +162,19 @@ template <bool Checked> inline std::uint32_t stream_expander::decode_symbol() {
                 if (!consume_bits<Checked>(4)) {
                     return error_value;
                 }
-                v = work_->ascii_lookup_skip4[bit_buffer_ & 0xFF];
+                v = work_->ascii_lookup_skip4[bits_.bit_buffer & 0xFF];
             } else {
                 if (!consume_bits<Checked>(6)) {
                     return error_value;
                 }
-                v = work_->ascii_lookup_skip6[bit_buffer_ & 0x7F];
+                v = work_->ascii_lookup_skip6[bits_.bit_buffer & 0x7F];
             }
         }
     } else {
         if (!consume_bits<Checked>(8)) {
             return error_value;
         }
-        v = work_->ascii_lookup_skip8[bit_buffer_ & 0xFF];
+        v = work_->ascii_lookup_skip8[bits_.bit_buffer & 0xFF];
     }
     if (!consume_bits<Checked>(work_->ascii_bits[v])) {
         return error_value;
@@ -171,19 +184,19 @@ template <bool Checked> inline std::uint32_t stream_expander::decode_symbol() {
 
 // Returns the copy distance (1 to 4096), or 0 when the input ran out.
 template <bool Checked>
-inline std::uint32_t stream_expander::decode_distance(std::uint32_t repeat_length) {
-    const std::uint32_t h = work_->distance_lookup[bit_buffer_ & 0xFF];
+IMPLODE_INLINE std::uint32_t stream_expander::decode_distance(std::uint32_t repeat_length) {
+    const std::uint32_t h = work_->distance_lookup[bits_.bit_buffer & 0xFF];
     if (!consume_bits<Checked>(work_->distance_bits[h])) {
         return 0;
     }
     std::uint32_t d;
     if (repeat_length == 2) {
-        d = (h << 2) + (bit_buffer_ & 3);
+        d = (h << 2) + (bits_.bit_buffer & 3);
         if (!consume_bits<Checked>(2)) {
             return 0;
         }
     } else {
-        d = (h << dict_bits_) + (bit_buffer_ & dict_mask_);
+        d = (h << dict_bits_) + (bits_.bit_buffer & dict_mask_);
         if (!consume_bits<Checked>(dict_bits_)) {
             return 0;
         }
@@ -196,12 +209,24 @@ inline std::uint32_t stream_expander::decode_distance(std::uint32_t repeat_lengt
 // window_pos_ is at least 4096 and distance at most 4096, so the source never
 // lies below index 0; window_pos_ is at most 8191 and length at most 518, so
 // the copy ends inside the window.
-inline void stream_expander::copy_match(std::uint32_t distance, std::uint32_t length) {
+IMPLODE_INLINE void stream_expander::copy_match(std::uint32_t distance, std::uint32_t length) {
     std::uint8_t* dst = window_ + window_pos_;
     const std::uint8_t* src = dst - distance;
     window_pos_ += length;
     if (distance >= 8) {
         // Each 8-byte chunk reads only bytes before its own destination.
+        if (window_pos_ + 8 <= implode_window_size) {
+            // Room for a whole last chunk: it may write up to 7 bytes past
+            // the copy's end.  Those bytes lie at or above window_pos, where
+            // nothing is read, written out or moved down before the next
+            // tokens overwrite them.
+            do {
+                std::memcpy(dst, src, 8);
+                dst += 8;
+                src += 8;
+            } while (dst < window_ + window_pos_);
+            return;
+        }
         while (length >= 8) {
             std::memcpy(dst, src, 8);
             dst += 8;
@@ -225,7 +250,7 @@ inline void stream_expander::copy_match(std::uint32_t distance, std::uint32_t le
 // Decodes one token and applies it to the window.  Returns its decoder value,
 // or error_value when the input ran out in the middle of it (nothing of the
 // token is applied then).
-template <bool Checked> inline std::uint32_t stream_expander::decode_token() {
+template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_token() {
     const std::uint32_t v = decode_symbol<Checked>();
     if (v < 256) {
         window_[window_pos_++] = static_cast<std::uint8_t>(v);
@@ -243,12 +268,89 @@ template <bool Checked> inline std::uint32_t stream_expander::decode_token() {
     return v;
 }
 
-std::uint32_t stream_expander::expand_stream() {
+// The fast path, taken while the input buffer holds at least
+// fast_path_margin more bytes, so no read can be due within the token.  It
+// gives the same result and leaves the same state as consume_bits step by
+// step: the state after consuming P bits of the stream depends only on P as
+// long as no consumption fails, which cannot happen here.  Consecutive
+// consumptions of one token are merged, and codes are looked up in a peek at
+// the next bits, still one lookup on 8 bits per code and one input byte per
+// 8 bits consumed.
+
+// The valid bits with the next two input bytes above them (at least 24 bits).
+// Bits of the bit buffer above its valid ones are either zero or those same
+// stream bits, so the OR leaves them right.
+IMPLODE_INLINE std::uint32_t stream_expander::peek_bits() const {
+    const std::uint32_t at = 8 + bits_.spare_bits;
+    return bits_.bit_buffer | (static_cast<std::uint32_t>(input_[bits_.input_pos]) << at) |
+           (static_cast<std::uint32_t>(input_[bits_.input_pos + 1]) << (at + 8));
+}
+
+// Consumes n bits (up to 16) of a peek: loads the bytes that consume_bits
+// would load so that at least 8 valid bits remain.
+IMPLODE_INLINE void stream_expander::drop_bits(std::uint32_t peeked, std::uint32_t n) {
+    const std::uint32_t loads = (n > bits_.spare_bits ? 1u : 0u) + (n > bits_.spare_bits + 8 ? 1u : 0u);
+    bits_.bit_buffer = peeked >> n;
+    bits_.spare_bits = bits_.spare_bits + 8 * loads - n;
+    bits_.input_pos += loads;
+}
+
+IMPLODE_INLINE std::uint32_t stream_expander::decode_token_fast() {
+    std::uint32_t w = peek_bits();
+    if ((w & 1) == 0) {
+        std::uint32_t v;
+        if (!ascii_mode_) {
+            v = (w >> 1) & 0xFF;
+            drop_bits(w, 9);
+        } else {
+            const std::uint32_t b = (w >> 1) & 0xFF;
+            std::uint32_t skipped = 0;
+            if (b != 0) {
+                v = work_->ascii_lookup_low8[b];
+                if (v == ascii_long_code_marker) {
+                    if ((b & 0x3F) != 0) {
+                        skipped = 4;
+                        v = work_->ascii_lookup_skip4[(w >> 5) & 0xFF];
+                    } else {
+                        skipped = 6;
+                        v = work_->ascii_lookup_skip6[(w >> 7) & 0x7F];
+                    }
+                }
+            } else {
+                skipped = 8;
+                v = work_->ascii_lookup_skip8[(w >> 9) & 0xFF];
+            }
+            drop_bits(w, 1 + skipped + work_->ascii_bits[v]);
+        }
+        window_[window_pos_++] = static_cast<std::uint8_t>(v);
+        return v;
+    }
+    const std::uint32_t s = work_->length_lookup[(w >> 1) & 0xFF];
+    const std::uint32_t code_end = 1 + work_->length_bits[s];
+    const std::uint32_t e = work_->length_extra[s];
+    const std::uint32_t x = (w >> code_end) & ((1u << e) - 1);
+    drop_bits(w, code_end + e);
+    const std::uint32_t v = work_->length_base[s] + x + 256;
+    if (v >= end_value) {
+        return v;
+    }
+    const std::uint32_t repeat_length = v - 254;
+    w = peek_bits();
+    const std::uint32_t h = work_->distance_lookup[w & 0xFF];
+    const std::uint32_t h_bits = work_->distance_bits[h];
+    const std::uint32_t low_bits = repeat_length == 2 ? 2 : dict_bits_;
+    const std::uint32_t low = (w >> h_bits) & ((1u << low_bits) - 1);
+    drop_bits(w, h_bits + low_bits);
+    copy_match((h << low_bits) + low + 1, repeat_length);
+    return v;
+}
+
+std::uint32_t stream_expander::run() {
     window_pos_ = implode_block_size;
     std::uint32_t v;
     for (;;) {
-        if (input_pos_ + max_bytes_per_token <= input_count_) {
-            v = decode_token<false>();
+        if (bits_.input_pos + fast_path_margin <= bits_.input_count) {
+            v = decode_token_fast();
         } else {
             v = decode_token<true>();
         }
@@ -256,7 +358,7 @@ std::uint32_t stream_expander::expand_stream() {
             break;
         }
         if (window_pos_ >= 2 * implode_block_size) {
-            write_block(implode_block_size);
+            write_output(work_, bits_, window_pos_, implode_block_size);
             // Up to 4613 bytes move down; the ranges overlap when more than
             // 4096 move.
             std::memmove(window_, window_ + implode_block_size,
@@ -264,10 +366,18 @@ std::uint32_t stream_expander::expand_stream() {
             window_pos_ -= implode_block_size;
         }
     }
-    write_block(window_pos_ - implode_block_size);
-    store_bit_state();
+    write_output(work_, bits_, window_pos_, window_pos_ - implode_block_size);
+    store_bit_state(work_, bits_);
     work_->window_pos = window_pos_;
     return v;
+}
+
+// The token loop: decodes tokens into the window, writes each completed
+// 4096-byte block and finally the remainder.  Returns the last decoder value
+// (end_value, or error_value when the input ran out).
+std::uint32_t expand_stream(implode_work_area* work) {
+    stream_expander expander(work);
+    return expander.run();
 }
 
 static_assert(implode_window_size == 2 * implode_block_size + max_repeat_length - 1);
@@ -317,7 +427,6 @@ int implode_decode(implode_read_callback read_cb, implode_write_callback write_c
     std::memcpy(work->distance_bits, distance_code_bits, sizeof work->distance_bits);
     build_code_lookup(64, work->distance_bits, distance_codes, work->distance_lookup);
 
-    stream_expander expander(work);
-    const std::uint32_t v = expander.expand_stream();
+    const std::uint32_t v = expand_stream(work);
     return v == error_value ? implode_truncated : implode_ok;
 }
