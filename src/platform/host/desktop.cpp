@@ -56,6 +56,12 @@ bool injected_failure(const char* call) {
     return true;
 }
 
+std::string quoted(const char* text, int length) {
+    if (!text || length < 0)
+        return quoted(text);
+    return quoted(std::string(text, strnlen(text, static_cast<size_t>(length))).c_str());
+}
+
 std::string quoted(const char* text) {
     if (!text)
         return "NULL";
@@ -271,50 +277,6 @@ void set_startup_show_window(bool use_show_window, WORD show_window) {
 void set_double_byte_code_page(bool on) { world().double_byte = on; }
 
 void set_live_trace(FILE* out) { world().live = out; }
-
-std::string argument_string(const std::string& command_line) {
-    auto lead = [](unsigned char c) {
-        return world().double_byte && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
-    };
-    const char* p = command_line.c_str();
-    if (*p == '"') {
-        ++p;
-        while (*p && *p != '"') {
-            if (lead(static_cast<unsigned char>(*p)) && p[1])
-                ++p;
-            ++p;
-        }
-        if (*p == '"')
-            ++p;
-    } else {
-        while (static_cast<unsigned char>(*p) > 32)
-            ++p;
-    }
-    while (*p && static_cast<unsigned char>(*p) <= 32)
-        ++p;
-    return p;
-}
-
-int run_launcher(const char* command_line) {
-    World& w = world();
-    if (w.ran) {
-        std::fprintf(stderr, "simulated desktop: the launcher runs once per process; run each "
-                             "scenario in a process of its own\n");
-        std::abort();
-    }
-    w.ran = true;
-    w.winmain_args = argument_string(command_line);
-    w.winmain_show = w.startup_use_show ? w.startup_show : SW_SHOWDEFAULT;
-    static char arguments[32768];
-    std::snprintf(arguments, sizeof arguments, "%s", w.winmain_args.c_str());
-    int code;
-    {
-        CallRecord c("WinMain", quoted(arguments) + ", " + number(w.winmain_show));
-        code = WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, arguments, w.winmain_show);
-        c.result(number(code));
-    }
-    return code;
-}
 
 uint64_t now_ms() { return world().now; }
 

@@ -141,6 +141,8 @@ bool injected_failure(const char* call);
 
 // Formatting for the log.
 std::string quoted(const char* text);
+// At most length bytes of text; a negative length reads to the terminating zero.
+std::string quoted(const char* text, int length);
 std::string handle_name(const void* handle);
 std::string message_name(UINT message);
 std::string number(long long value);

@@ -236,7 +236,7 @@ void set_font_file(const std::string& path) { fonts().file = path; }
 } // namespace sim
 
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
-    CallRecord c("DrawTextA", handle_name(dc) + ", " + quoted(text) + ", " + number(length) +
+    CallRecord c("DrawTextA", handle_name(dc) + ", " + quoted(text, length) + ", " + number(length) +
                                   ", " + rect_text(rect) + ", " + number(format));
     DeviceContext* d = find_dc(dc);
     Window* w = d ? find_window(d->window) : nullptr;
