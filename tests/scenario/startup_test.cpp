@@ -225,6 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SpaceCase{"product above 32 bits (about 16 GB)", true, 8, 512, 4000000, 0},
                     SpaceCase{"product above 32 bits from the largest counts", true, 128, 4096,
                               0xFFFFFFFF, 0},
+                    SpaceCase{"counts whose product passes 64 bits are plenty", true,
+                              0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0},
                     SpaceCase{"no free clusters", true, 8, 512, 0, 1},
                     SpaceCase{"failed query leaves the counts at zero", false, 0, 0, 0, 1}));
 

@@ -164,6 +164,7 @@ DeviceContext* find_dc(HDC dc) {
 
 void advance_to(uint64_t t) {
     World& w = world();
+    const uint64_t before = w.now;
     while (!w.events.empty() && w.events.front().at <= t) {
         Event e = std::move(w.events.front());
         w.events.erase(w.events.begin());
@@ -171,6 +172,8 @@ void advance_to(uint64_t t) {
         e.action();
     }
     w.now = std::max(w.now, t);
+    if (w.now > before)
+        w.messages_at_this_time = 0;
 }
 
 bool has_future_event() { return !world().events.empty(); }

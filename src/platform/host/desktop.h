@@ -78,6 +78,7 @@ struct Drive {
 
 struct World {
     uint64_t now = 0;
+    uint64_t messages_at_this_time = 0; // guards against loops that never end
     uint64_t event_order = 0;
     std::vector<Event> events; // kept sorted by (at, order)
 

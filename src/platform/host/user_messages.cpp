@@ -12,6 +12,8 @@ namespace sim::detail {
 
 // Past this much virtual time a run is taken to hang.
 constexpr uint64_t time_limit_ms = 24ull * 3600 * 1000;
+// More messages than this at one virtual moment means a loop that never ends.
+constexpr uint64_t busy_limit = 1000000;
 
 LRESULT call_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     Window* w = find_window(window);
@@ -175,8 +177,16 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
     World& w = world();
     for (;;) {
         deliver_incoming_sends();
-        if (take_message(msg, window, true))
+        if (take_message(msg, window, true)) {
+            if (++w.messages_at_this_time > busy_limit) {
+                fault("GetMessageA: the same moment never ends (a WM_PAINT that is never "
+                      "validated?)");
+                *msg = MSG{};
+                msg->message = WM_QUIT;
+                msg->wParam = 0xDEAD;
+            }
             break;
+        }
         if (!has_future_event() || next_event_time() > time_limit_ms) {
             fault("GetMessageA would wait for ever: no message can arrive any more");
             *msg = MSG{};
@@ -257,6 +267,11 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         MSG m;
         HWND any = nullptr;
         if (take_message(&m, any, true)) {
+            if (++w.messages_at_this_time > busy_limit) {
+                fault("MessageBoxA: the same moment never ends (a WM_PAINT that is never "
+                      "validated?)");
+                break;
+            }
             if (m.message == WM_QUIT) {
                 // The modal loop ends early and leaves the quit message for the
                 // caller's loop.
