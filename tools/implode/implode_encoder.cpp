@@ -15,7 +15,10 @@ namespace {
 constexpr unsigned min_match = 2;
 constexpr unsigned max_match = 518;
 constexpr unsigned max_short_distance = 256; // repeat length 2 has 2 low distance bits
-constexpr unsigned hash_bits = 16;
+constexpr unsigned hash_bits = 15;
+// Chain links kept for the last 8192 positions: twice the largest window, so
+// a link is never overwritten while its position can still be reached.
+constexpr std::uint32_t chain_size = 8192;
 constexpr std::int32_t no_pos = -1;
 
 // Fixed code costs in bits, and the length symbol of every repeat length.
@@ -51,21 +54,28 @@ struct code_costs {
 
 class bit_sink {
   public:
-    explicit bit_sink(std::size_t reserve) { out_.reserve(reserve); }
+    // `capacity` must cover the whole stream: at most 14 bits per input byte
+    // plus header, end marker and padding.
+    explicit bit_sink(std::size_t capacity) : out_(capacity) {}
 
     void put(std::uint32_t value, unsigned count) {
         acc_ |= static_cast<std::uint64_t>(value) << fill_;
         fill_ += count;
-        while (fill_ >= 8) {
-            out_.push_back(static_cast<std::uint8_t>(acc_));
-            acc_ >>= 8;
-            fill_ -= 8;
+        if (fill_ >= 32) {
+            for (int i = 0; i < 4; ++i) {
+                out_[size_++] = static_cast<std::uint8_t>(acc_ >> (8 * i));
+            }
+            acc_ >>= 32;
+            fill_ -= 32;
         }
     }
     std::vector<std::uint8_t> finish() {
-        if (fill_ != 0) {
-            out_.push_back(static_cast<std::uint8_t>(acc_));
+        while (fill_ > 0) {
+            out_[size_++] = static_cast<std::uint8_t>(acc_);
+            acc_ >>= 8;
+            fill_ = fill_ > 8 ? fill_ - 8 : 0;
         }
+        out_.resize(size_);
         // The decoder needs more than 4 bytes in its first read.
         while (out_.size() < 5) {
             out_.push_back(0);
@@ -75,6 +85,7 @@ class bit_sink {
 
   private:
     std::vector<std::uint8_t> out_;
+    std::size_t size_ = 0;
     std::uint64_t acc_ = 0;
     unsigned fill_ = 0;
 };
@@ -83,7 +94,7 @@ class token_writer {
   public:
     token_writer(const code_costs& costs, literal_coding coding, std::size_t input_size)
         : costs_(costs), ascii_(coding == literal_coding::ascii),
-          sink_(input_size + input_size / 8 + 16) {
+          sink_(input_size * 2 + 16) {
         sink_.put(static_cast<std::uint32_t>(coding), 8);
         sink_.put(costs.dict_bits, 8);
     }
@@ -130,7 +141,7 @@ class match_finder {
   public:
     match_finder(std::span<const std::uint8_t> data, unsigned window, unsigned chain_depth)
         : data_(data), n_(static_cast<std::uint32_t>(data.size())), window_(window),
-          depth_(chain_depth), head_(1u << hash_bits, no_pos), prev_(data.size(), no_pos),
+          depth_(chain_depth), head_(1u << hash_bits, no_pos), prev_(chain_size, no_pos),
           last_pair_(1u << 16, no_pos) {}
 
     // Adds every position below `pos` that is not yet in the chains.
@@ -141,7 +152,7 @@ class match_finder {
             }
             if (inserted_ + 2 < n_) {
                 const std::uint32_t h = hash3(inserted_);
-                prev_[inserted_] = head_[h];
+                prev_[inserted_ & (chain_size - 1)] = head_[h];
                 head_[h] = static_cast<std::int32_t>(inserted_);
             }
         }
@@ -176,7 +187,7 @@ class match_finder {
         std::int32_t cand = head_[hash3(pos)];
         unsigned best_len = 2;
         for (unsigned tries = depth_; cand != no_pos && tries != 0;
-             --tries, cand = prev_[static_cast<std::uint32_t>(cand)]) {
+             --tries, cand = prev_[static_cast<std::uint32_t>(cand) & (chain_size - 1)]) {
             const std::uint32_t distance = pos - static_cast<std::uint32_t>(cand);
             if (distance > window_) {
                 break;
@@ -236,7 +247,7 @@ class match_finder {
 };
 
 // Bits saved by a copy against coding its bytes as literals (may be negative).
-long savings(const code_costs& costs, const std::vector<std::uint64_t>& literal_prefix,
+long savings(const code_costs& costs, const std::vector<std::uint32_t>& literal_prefix,
              std::uint32_t pos, match m) {
     if (m.length < min_match) {
         return std::numeric_limits<long>::min();
@@ -259,9 +270,9 @@ match best_match_at(match_finder& finder, std::uint32_t pos) {
     return m;
 }
 
-std::vector<std::uint64_t> literal_prefix_sums(std::span<const std::uint8_t> data,
+std::vector<std::uint32_t> literal_prefix_sums(std::span<const std::uint8_t> data,
                                                const code_costs& costs) {
-    std::vector<std::uint64_t> prefix(data.size() + 1);
+    std::vector<std::uint32_t> prefix(data.size() + 1);
     prefix[0] = 0;
     for (std::size_t i = 0; i < data.size(); ++i) {
         prefix[i + 1] = prefix[i] + costs.literal_bits[data[i]];
@@ -273,9 +284,9 @@ std::vector<std::uint64_t> literal_prefix_sums(std::span<const std::uint8_t> dat
 void encode_fast(std::span<const std::uint8_t> data, const code_costs& costs,
                  token_writer& out) {
     const auto n = static_cast<std::uint32_t>(data.size());
-    match_finder finder(data, 64u << costs.dict_bits, 8);
+    match_finder finder(data, 64u << costs.dict_bits, 4);
     const auto prefix = literal_prefix_sums(data, costs);
-    constexpr unsigned good_enough = 64; // take such a match without looking ahead
+    constexpr unsigned good_enough = 32; // take such a match without looking ahead
 
     std::uint32_t pos = 0;
     match cur = n > 0 ? best_match_at(finder, 0) : match{};
@@ -380,8 +391,9 @@ std::vector<std::uint8_t> implode_encode(std::span<const std::uint8_t> input,
     if (options.dict_bits < 4 || options.dict_bits > 6) {
         throw std::invalid_argument("dictionary bits must be 4, 5 or 6");
     }
-    if (input.size() >= std::numeric_limits<std::int32_t>::max()) {
-        throw std::invalid_argument("input too large");
+    // Bit counts of the whole stream must fit in 32 bits.
+    if (input.size() > (std::size_t{1} << 28)) {
+        throw std::invalid_argument("input larger than 256 MiB");
     }
     const code_costs costs(options.literals, options.dict_bits);
     token_writer out(costs, options.literals, input.size());
