@@ -204,7 +204,8 @@ class recording_reporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                seconds[run.benchmark_name()] =
+                // Keyed by the name as registered, without the run's settings.
+                seconds[run.run_name.function_name] =
                     run.cpu_accumulated_time / static_cast<double>(run.iterations);
             }
         }
@@ -253,7 +254,8 @@ int main(int argc, char** argv) {
                                              benchmark::ClobberMemory();
                                          }
                                          state.SetBytesProcessed(state.iterations() * processed);
-                                     });
+                                     })
+            ->MinWarmUpTime(0.5);
         benchmark::RegisterBenchmark(("decode/zlib_inflate/" + in.name).c_str(),
                                      [p, processed](benchmark::State& state) {
                                          bytes out(p->raw.size());
@@ -267,7 +269,8 @@ int main(int argc, char** argv) {
                                              benchmark::ClobberMemory();
                                          }
                                          state.SetBytesProcessed(state.iterations() * processed);
-                                     });
+                                     })
+            ->MinWarmUpTime(0.5);
         for (auto level : {implode::encode_level::fast, implode::encode_level::best}) {
             const std::string level_name = level == implode::encode_level::fast ? "fast" : "best";
             benchmark::RegisterBenchmark(("encode/implode_" + level_name + "/" + in.name).c_str(),

@@ -77,8 +77,8 @@ class stream_expander {
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_symbol();
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_token();
-    IMPLODE_INLINE std::uint32_t peek_bits() const;
-    IMPLODE_INLINE void drop_bits(std::uint32_t peeked, std::uint32_t n);
+    IMPLODE_INLINE std::uint64_t peek_bits() const;
+    IMPLODE_INLINE void drop_bits(std::uint64_t peeked, std::uint32_t n);
     IMPLODE_INLINE std::uint32_t decode_token_fast();
     IMPLODE_INLINE void copy_match(std::uint32_t distance, std::uint32_t length);
 
@@ -277,33 +277,44 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_tok
 // the next bits, still one lookup on 8 bits per code and one input byte per
 // 8 bits consumed.
 
-// The valid bits with the next two input bytes above them (at least 24 bits).
-// Bits of the bit buffer above its valid ones are either zero or those same
-// stream bits, so the OR leaves them right.
-IMPLODE_INLINE std::uint32_t stream_expander::peek_bits() const {
+// The valid bits with the next three input bytes above them (at least 32
+// bits). Bits of the bit buffer above its valid ones are either zero or those
+// same stream bits, so the OR leaves them right.
+IMPLODE_INLINE std::uint64_t stream_expander::peek_bits() const {
     const std::uint32_t at = 8 + bits_.spare_bits;
-    return bits_.bit_buffer | (static_cast<std::uint32_t>(input_[bits_.input_pos]) << at) |
-           (static_cast<std::uint32_t>(input_[bits_.input_pos + 1]) << (at + 8));
+    const std::uint8_t* next = input_ + bits_.input_pos;
+    const std::uint64_t ahead = static_cast<std::uint64_t>(next[0]) |
+                                (static_cast<std::uint64_t>(next[1]) << 8) |
+                                (static_cast<std::uint64_t>(next[2]) << 16);
+    return bits_.bit_buffer | (ahead << at);
 }
 
-// Consumes n bits (up to 16) of a peek: loads the bytes that consume_bits
-// would load so that at least 8 valid bits remain.
-IMPLODE_INLINE void stream_expander::drop_bits(std::uint32_t peeked, std::uint32_t n) {
-    const std::uint32_t loads = (n > bits_.spare_bits ? 1u : 0u) + (n > bits_.spare_bits + 8 ? 1u : 0u);
-    bits_.bit_buffer = peeked >> n;
+// Consumes n bits (up to 24) of a peek: loads the bytes that consume_bits
+// would load, one at a time, so that at least 8 valid bits remain.
+IMPLODE_INLINE void stream_expander::drop_bits(std::uint64_t peeked, std::uint32_t n) {
+    const std::uint32_t loads = n > bits_.spare_bits ? (n - bits_.spare_bits + 7) / 8 : 0u;
+    bits_.bit_buffer = static_cast<std::uint32_t>(peeked >> n);
     bits_.spare_bits = bits_.spare_bits + 8 * loads - n;
     bits_.input_pos += loads;
 }
 
 IMPLODE_INLINE std::uint32_t stream_expander::decode_token_fast() {
-    std::uint32_t w = peek_bits();
+    std::uint64_t w = peek_bits();
     if ((w & 1) == 0) {
         std::uint32_t v;
         if (!ascii_mode_) {
-            v = (w >> 1) & 0xFF;
-            drop_bits(w, 9);
+            v = static_cast<std::uint32_t>(w >> 1) & 0xFF;
+            // A second literal right behind the first comes out of the same
+            // peek, unless the first one completed a block.
+            if ((w & 0x200) == 0 && window_pos_ + 1 < 2 * implode_block_size) {
+                window_[window_pos_++] = static_cast<std::uint8_t>(v);
+                v = static_cast<std::uint32_t>(w >> 10) & 0xFF;
+                drop_bits(w, 18);
+            } else {
+                drop_bits(w, 9);
+            }
         } else {
-            const std::uint32_t b = (w >> 1) & 0xFF;
+            const std::uint32_t b = static_cast<std::uint32_t>(w >> 1) & 0xFF;
             std::uint32_t skipped = 0;
             if (b != 0) {
                 v = work_->ascii_lookup_low8[b];
@@ -328,7 +339,7 @@ IMPLODE_INLINE std::uint32_t stream_expander::decode_token_fast() {
     const std::uint32_t s = work_->length_lookup[(w >> 1) & 0xFF];
     const std::uint32_t code_end = 1 + work_->length_bits[s];
     const std::uint32_t e = work_->length_extra[s];
-    const std::uint32_t x = (w >> code_end) & ((1u << e) - 1);
+    const std::uint32_t x = static_cast<std::uint32_t>(w >> code_end) & ((1u << e) - 1);
     drop_bits(w, code_end + e);
     const std::uint32_t v = work_->length_base[s] + x + 256;
     if (v >= end_value) {
@@ -339,7 +350,7 @@ IMPLODE_INLINE std::uint32_t stream_expander::decode_token_fast() {
     const std::uint32_t h = work_->distance_lookup[w & 0xFF];
     const std::uint32_t h_bits = work_->distance_bits[h];
     const std::uint32_t low_bits = repeat_length == 2 ? 2 : dict_bits_;
-    const std::uint32_t low = (w >> h_bits) & ((1u << low_bits) - 1);
+    const std::uint32_t low = static_cast<std::uint32_t>(w >> h_bits) & ((1u << low_bits) - 1);
     drop_bits(w, h_bits + low_bits);
     copy_match((h << low_bits) + low + 1, repeat_length);
     return v;
