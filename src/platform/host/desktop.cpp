@@ -3,6 +3,7 @@
 #include "platform/host/desktop.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace sim::detail {
@@ -46,6 +47,13 @@ void CallRecord::result(std::string text) { world().calls[index_].result = std::
 void fault(const std::string& what) {
     world().faults.push_back(what);
     std::fprintf(stderr, "simulated desktop: %s\n", what.c_str());
+}
+
+bool same_name(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 bool injected_failure(const char* call) {
@@ -187,13 +195,6 @@ namespace sim {
 using namespace detail;
 
 namespace {
-bool same_name(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 std::string entry_name(const std::string& entry) { return entry.substr(0, entry.find('=')); }
 } // namespace
 

@@ -137,6 +137,9 @@ class CallRecord {
 
 void fault(const std::string& what);
 
+// Window classes, titles and environment names compare without regard to case.
+bool same_name(const std::string& a, const std::string& b);
+
 // True when a test asked this call to fail now (and counts the failure).
 bool injected_failure(const char* call);
 

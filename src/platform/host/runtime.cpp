@@ -10,13 +10,6 @@ using namespace sim::detail;
 
 namespace {
 
-bool same_name(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 void unsupported(const char* call) { fault(std::string(call) + " is not supported yet"); }
 
 } // namespace

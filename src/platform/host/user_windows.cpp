@@ -8,19 +8,6 @@ using namespace sim::detail;
 
 namespace {
 
-bool same_name(const char* a, const std::string& b) {
-    if (!a)
-        return false;
-    size_t n = std::strlen(a);
-    if (n != b.size())
-        return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 const char* show_name(int command) {
     switch (command) {
     case SW_HIDE: return "SW_HIDE";
@@ -109,7 +96,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
     World& w = world();
     const WindowClass* cls = nullptr;
     for (const auto& k : w.classes)
-        if (same_name(class_name, k.name))
+        if (class_name && same_name(class_name, k.name))
             cls = &k;
     if (injected_failure("CreateWindowExA")) {
         c.result("NULL");
