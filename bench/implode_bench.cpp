@@ -8,10 +8,13 @@
 //
 // After the benchmarks, one summary line per input:
 //   <input>: decode_ratio_vs_zlib: X size_ratio_vs_zlib9: Y fast_encode_MBps: Z
-// X is our decode CPU time divided by inflate's (lower is better).
+// X is our decode CPU time divided by inflate's (lower is better), each side
+// taken as the median over the decode benchmarks' repetitions of that side's
+// CPU time per iteration, both measured in this run.
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -197,22 +200,41 @@ std::size_t implode_decode_into(const bytes& stream, bytes& out) {
     return s.out_pos;
 }
 
-// Records the CPU time per iteration of every benchmark by name (steadier
-// than wall time on a machine shared with builds).
+// Records the CPU time per iteration of every repetition of every benchmark
+// by name (CPU time is steadier than wall time on a machine shared with
+// builds) and gives the median of a benchmark's repetitions.
 class recording_reporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
                 // Keyed by the name as registered, without the run's settings.
-                seconds[run.run_name.function_name] =
-                    run.cpu_accumulated_time / static_cast<double>(run.iterations);
+                seconds_[run.run_name.function_name].push_back(
+                    run.cpu_accumulated_time / static_cast<double>(run.iterations));
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> seconds;
+
+    // Median CPU seconds per iteration, or a negative value when the
+    // benchmark did not run.
+    double median(const std::string& name) const {
+        const auto found = seconds_.find(name);
+        if (found == seconds_.end() || found->second.empty()) {
+            return -1.0;
+        }
+        std::vector<double> v = found->second;
+        std::sort(v.begin(), v.end());
+        const std::size_t n = v.size();
+        return n % 2 != 0 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+
+  private:
+    std::map<std::string, std::vector<double>> seconds_;
 };
+
+// Repetitions of each decode benchmark; the ratio compares their medians.
+constexpr int decode_repetitions = 9;
 
 } // namespace
 
@@ -255,7 +277,8 @@ int main(int argc, char** argv) {
                                          }
                                          state.SetBytesProcessed(state.iterations() * processed);
                                      })
-            ->MinWarmUpTime(0.5);
+            ->MinWarmUpTime(0.5)
+            ->Repetitions(decode_repetitions);
         benchmark::RegisterBenchmark(("decode/zlib_inflate/" + in.name).c_str(),
                                      [p, processed](benchmark::State& state) {
                                          bytes out(p->raw.size());
@@ -270,7 +293,8 @@ int main(int argc, char** argv) {
                                          }
                                          state.SetBytesProcessed(state.iterations() * processed);
                                      })
-            ->MinWarmUpTime(0.5);
+            ->MinWarmUpTime(0.5)
+            ->Repetitions(decode_repetitions);
         for (auto level : {implode::encode_level::fast, implode::encode_level::best}) {
             const std::string level_name = level == implode::encode_level::fast ? "fast" : "best";
             benchmark::RegisterBenchmark(("encode/implode_" + level_name + "/" + in.name).c_str(),
@@ -300,19 +324,18 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     for (const auto& in : inputs) {
-        const auto ours = reporter.seconds.find("decode/implode/" + in.name);
-        const auto zlib = reporter.seconds.find("decode/zlib_inflate/" + in.name);
-        const auto fast = reporter.seconds.find("encode/implode_fast/" + in.name);
+        const double ours = reporter.median("decode/implode/" + in.name);
+        const double zlib = reporter.median("decode/zlib_inflate/" + in.name);
+        const double fast = reporter.median("encode/implode_fast/" + in.name);
         std::printf("%s:", in.name.c_str());
-        if (ours != reporter.seconds.end() && zlib != reporter.seconds.end()) {
-            std::printf(" decode_ratio_vs_zlib: %.3f", ours->second / zlib->second);
+        if (ours > 0 && zlib > 0) {
+            std::printf(" decode_ratio_vs_zlib: %.3f", ours / zlib);
         }
         std::printf(" size_ratio_vs_zlib9: %.3f",
                     static_cast<double>(in.implode_best.size()) /
                         static_cast<double>(in.zlib9_size));
-        if (fast != reporter.seconds.end()) {
-            std::printf(" fast_encode_MBps: %.1f",
-                        static_cast<double>(in.raw.size()) / fast->second / 1e6);
+        if (fast > 0) {
+            std::printf(" fast_encode_MBps: %.1f", static_cast<double>(in.raw.size()) / fast / 1e6);
         }
         std::printf("\n");
     }
