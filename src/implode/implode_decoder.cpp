@@ -14,7 +14,7 @@ namespace {
 // distance low bits).
 constexpr std::uint32_t max_repeat_length = 518;
 constexpr std::uint32_t max_bytes_per_token = 5;
-// The fast path also looks up to 2 bytes past the next one to load.
+// The fast path peeks at 8 bytes from the one holding the next stream bit.
 constexpr std::uint32_t fast_path_margin = max_bytes_per_token + 3;
 
 // Bit-reader state held in locals while decoding and written back to the
@@ -77,9 +77,8 @@ class stream_expander {
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_symbol();
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_token();
-    IMPLODE_INLINE std::uint64_t peek_bits() const;
-    IMPLODE_INLINE void drop_bits(std::uint64_t peeked, std::uint32_t n);
-    IMPLODE_INLINE std::uint32_t decode_token_fast();
+    IMPLODE_INLINE bool fast_path_open() const;
+    template <bool Ascii> std::uint32_t decode_run();
     IMPLODE_INLINE void copy_match(std::uint32_t distance, std::uint32_t length);
 
     implode_work_area* const work_;
@@ -268,91 +267,192 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_tok
     return v;
 }
 
-// The fast path, taken while the input buffer holds at least
-// fast_path_margin more bytes, so no read can be due within the token.  It
-// gives the same result and leaves the same state as consume_bits step by
-// step: the state after consuming P bits of the stream depends only on P as
-// long as no consumption fails, which cannot happen here.  Consecutive
-// consumptions of one token are merged, and codes are looked up in a peek at
-// the next bits, still one lookup on 8 bits per code and one input byte per
-// 8 bits consumed.
+// The fast path: a loop that decodes tokens straight out of the input buffer
+// while it holds enough bytes that no read can be due within a token, and
+// the block under way is not complete.  It gives the same result and leaves
+// the same state as consume_bits step by step: the state after consuming P
+// bits of the stream depends only on P as long as no consumption fails, which
+// cannot happen here.  Inside the loop the whole bit-reader state is one
+// counter, the index in input_buffer of the next stream bit (bit 0 of byte 0
+// being index 0); consumptions of one token are merged, each code is still
+// resolved by one lookup on its 8 low bits, taken from a peek at the next
+// input bytes, and every input byte is taken once, in order, when the stream
+// reaches it.
+//
+// With input_pos bytes loaded and 8 + spare_bits valid bits in the bit
+// buffer, the next stream bit lies at index 8 * input_pos - 8 - spare_bits,
+// provided the valid bits came from this input buffer (the index is not
+// negative).  Conversely input_pos = (index + 15) / 8 and spare_bits =
+// 7 - (index + 15) % 8.
 
-// The valid bits with the next three input bytes above them (at least 32
-// bits). Bits of the bit buffer above its valid ones are either zero or those
-// same stream bits, so the OR leaves them right.
-IMPLODE_INLINE std::uint64_t stream_expander::peek_bits() const {
-    const std::uint32_t at = 8 + bits_.spare_bits;
-    const std::uint8_t* next = input_ + bits_.input_pos;
-    const std::uint64_t ahead = static_cast<std::uint64_t>(next[0]) |
-                                (static_cast<std::uint64_t>(next[1]) << 8) |
-                                (static_cast<std::uint64_t>(next[2]) << 16);
-    return bits_.bit_buffer | (ahead << at);
+// Up to 64 bits starting at byte `at`, the first byte lowest.
+IMPLODE_INLINE std::uint64_t load_le64(const std::uint8_t* at) {
+    std::uint64_t v;
+    std::memcpy(&v, at, sizeof v);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    return v;
 }
 
-// Consumes n bits (up to 24) of a peek: loads the bytes that consume_bits
-// would load, one at a time, so that at least 8 valid bits remain.
-IMPLODE_INLINE void stream_expander::drop_bits(std::uint64_t peeked, std::uint32_t n) {
-    const std::uint32_t loads = n > bits_.spare_bits ? (n - bits_.spare_bits + 7) / 8 : 0u;
-    bits_.bit_buffer = static_cast<std::uint32_t>(peeked >> n);
-    bits_.spare_bits = bits_.spare_bits + 8 * loads - n;
-    bits_.input_pos += loads;
+// Moves 8 bytes from src to dst, both read before either is written.
+IMPLODE_INLINE void move8(std::uint8_t* dst, const std::uint8_t* src) {
+    std::uint64_t v;
+    std::memcpy(&v, src, sizeof v);
+    std::memcpy(dst, &v, sizeof v);
 }
 
-IMPLODE_INLINE std::uint32_t stream_expander::decode_token_fast() {
-    std::uint64_t w = peek_bits();
-    if ((w & 1) == 0) {
-        std::uint32_t v;
-        if (!ascii_mode_) {
-            v = static_cast<std::uint32_t>(w >> 1) & 0xFF;
-            // A second literal right behind the first comes out of the same
-            // peek, unless the first one completed a block.
-            if ((w & 0x200) == 0 && window_pos_ + 1 < 2 * implode_block_size) {
-                window_[window_pos_++] = static_cast<std::uint8_t>(v);
-                v = static_cast<std::uint32_t>(w >> 10) & 0xFF;
-                drop_bits(w, 18);
-            } else {
-                drop_bits(w, 9);
-            }
-        } else {
-            const std::uint32_t b = static_cast<std::uint32_t>(w >> 1) & 0xFF;
-            std::uint32_t skipped = 0;
-            if (b != 0) {
-                v = work_->ascii_lookup_low8[b];
-                if (v == ascii_long_code_marker) {
-                    if ((b & 0x3F) != 0) {
-                        skipped = 4;
-                        v = work_->ascii_lookup_skip4[(w >> 5) & 0xFF];
-                    } else {
-                        skipped = 6;
-                        v = work_->ascii_lookup_skip6[(w >> 7) & 0x7F];
+// The most bits one token can take: flag, 7-bit length code, 8 extra bits,
+// 8-bit distance code and 6 low bits (an ASCII literal takes at most 14).
+constexpr std::uint32_t max_bits_per_token = 1 + 7 + 8 + 8 + 6;
+// A peek shifted to a bit index holds at least 57 bits.
+static_assert(max_bits_per_token <= 64 - 7);
+// A token that starts at bit index i with i / 8 + 8 <= input_count loads no
+// byte at or past input_count: after it, input_pos = (i + 30 + 15) / 8 is at
+// most i / 8 + 6.
+static_assert((7 + max_bits_per_token + 15) / 8 <= 8);
+
+bool stream_expander::fast_path_open() const {
+    return bits_.input_pos + fast_path_margin <= bits_.input_count &&
+           (bits_.input_pos >= 2 || bits_.spare_bits == 0);
+}
+
+// Copies `length` bytes from `distance` bytes back to window_[pos], with
+// the result of a byte-by-byte ascending copy.  The chunked moves may write
+// up to 15 bytes past the copy's end; the caller makes sure the window has
+// room for them.  Those bytes lie at or above the new window position, where
+// nothing is read, written out or moved down before later tokens overwrite
+// them.
+IMPLODE_INLINE void copy_match_fast(std::uint8_t* dst, std::uint32_t distance,
+                                    std::uint32_t length) {
+    const std::uint8_t* src = dst - distance;
+    std::uint8_t* const end = dst + length;
+    if (distance >= 8) {
+        // Each 8-byte chunk reads only bytes before its own destination.
+        move8(dst, src);
+        move8(dst + 8, src + 8);
+        if (length > 16) {
+            dst += 16;
+            src += 16;
+            do {
+                move8(dst, src);
+                dst += 8;
+                src += 8;
+            } while (dst < end);
+        }
+        return;
+    }
+    if (distance == 1) {
+        std::uint64_t v = 0x0101010101010101ull * *src;
+        do {
+            std::memcpy(dst, &v, 8);
+            std::memcpy(dst + 8, &v, 8);
+            dst += 16;
+        } while (dst < end);
+        return;
+    }
+    // A short distance repeats a pattern: each move of 8 bytes from the
+    // pattern's start makes its first (dst - src) bytes right, so moving dst
+    // on by that much doubles the pattern, until it spans 8 bytes.
+    do {
+        move8(dst, src);
+        dst += dst - src;
+    } while (dst - src < 8 && dst < end);
+    while (dst < end) {
+        move8(dst, src);
+        dst += 8;
+        src += 8;
+    }
+}
+
+template <bool Ascii> std::uint32_t stream_expander::decode_run() {
+    const std::uint8_t* const in = input_;
+    std::uint8_t* const window = window_;
+    std::uint32_t at = 8 * bits_.input_pos - 8 - bits_.spare_bits;
+    // Tokens start only at indices whose byte is at least 8 bytes short of
+    // input_count (see max_bits_per_token).
+    const std::uint32_t at_limit = 8 * (bits_.input_count - 7);
+    std::uint32_t pos = window_pos_;
+    const std::uint32_t dict_bits = dict_bits_;
+    std::uint32_t v = 0;
+    do {
+        std::uint64_t w = load_le64(in + (at >> 3)) >> (at & 7);
+        if ((w & 1) == 0) {
+            if constexpr (!Ascii) {
+                // Literals come out of the same peek as long as they follow
+                // one another, up to three, unless one completes the block.
+                window[pos++] = static_cast<std::uint8_t>(w >> 1);
+                at += 9;
+                v = static_cast<std::uint8_t>(w >> 1);
+                if ((w & 0x200) == 0 && pos < 2 * implode_block_size) {
+                    window[pos++] = static_cast<std::uint8_t>(w >> 10);
+                    at += 9;
+                    v = static_cast<std::uint8_t>(w >> 10);
+                    if ((w & 0x40000) == 0 && pos < 2 * implode_block_size) {
+                        window[pos++] = static_cast<std::uint8_t>(w >> 19);
+                        at += 9;
+                        v = static_cast<std::uint8_t>(w >> 19);
                     }
                 }
             } else {
-                skipped = 8;
-                v = work_->ascii_lookup_skip8[(w >> 9) & 0xFF];
+                const std::uint32_t b = static_cast<std::uint32_t>(w >> 1) & 0xFF;
+                std::uint32_t skipped = 0;
+                if (b != 0) {
+                    v = work_->ascii_lookup_low8[b];
+                    if (v == ascii_long_code_marker) {
+                        if ((b & 0x3F) != 0) {
+                            skipped = 4;
+                            v = work_->ascii_lookup_skip4[(w >> 5) & 0xFF];
+                        } else {
+                            skipped = 6;
+                            v = work_->ascii_lookup_skip6[(w >> 7) & 0x7F];
+                        }
+                    }
+                } else {
+                    skipped = 8;
+                    v = work_->ascii_lookup_skip8[(w >> 9) & 0xFF];
+                }
+                at += 1 + skipped + work_->ascii_bits[v];
+                window[pos++] = static_cast<std::uint8_t>(v);
             }
-            drop_bits(w, 1 + skipped + work_->ascii_bits[v]);
+            continue;
         }
-        window_[window_pos_++] = static_cast<std::uint8_t>(v);
-        return v;
-    }
-    const std::uint32_t s = work_->length_lookup[(w >> 1) & 0xFF];
-    const std::uint32_t code_end = 1 + work_->length_bits[s];
-    const std::uint32_t e = work_->length_extra[s];
-    const std::uint32_t x = static_cast<std::uint32_t>(w >> code_end) & ((1u << e) - 1);
-    drop_bits(w, code_end + e);
-    const std::uint32_t v = work_->length_base[s] + x + 256;
-    if (v >= end_value) {
-        return v;
-    }
-    const std::uint32_t repeat_length = v - 254;
-    w = peek_bits();
-    const std::uint32_t h = work_->distance_lookup[w & 0xFF];
-    const std::uint32_t h_bits = work_->distance_bits[h];
-    const std::uint32_t low_bits = repeat_length == 2 ? 2 : dict_bits_;
-    const std::uint32_t low = static_cast<std::uint32_t>(w >> h_bits) & ((1u << low_bits) - 1);
-    drop_bits(w, h_bits + low_bits);
-    copy_match((h << low_bits) + low + 1, repeat_length);
+        const std::uint32_t s = work_->length_lookup[(w >> 1) & 0xFF];
+        std::uint32_t used = 1 + work_->length_bits[s];
+        const std::uint32_t e = work_->length_extra[s];
+        const std::uint32_t x = static_cast<std::uint32_t>(w >> used) & ((1u << e) - 1);
+        used += e;
+        v = work_->length_base[s] + x + 256;
+        if (v >= end_value) {
+            at += used;
+            break;
+        }
+        const std::uint32_t length = v - 254;
+        w >>= used;
+        const std::uint32_t h = work_->distance_lookup[w & 0xFF];
+        const std::uint32_t h_bits = work_->distance_bits[h];
+        const std::uint32_t low_bits = length == 2 ? 2 : dict_bits;
+        const std::uint32_t low = static_cast<std::uint32_t>(w >> h_bits) & ((1u << low_bits) - 1);
+        at += used + h_bits + low_bits;
+        const std::uint32_t distance = (h << low_bits) + low + 1;
+        std::uint8_t* const dst = window + pos;
+        pos += length;
+        if (pos + 15 < implode_window_size) {
+            copy_match_fast(dst, distance, length);
+        } else {
+            window_pos_ = pos - length;
+            copy_match(distance, length);
+        }
+    } while (at < at_limit && pos < 2 * implode_block_size);
+    window_pos_ = pos;
+    const std::uint32_t loaded = (at + 15) >> 3;
+    bits_.input_pos = loaded;
+    bits_.spare_bits = 7 - ((at + 15) & 7);
+    // The valid bits end with byte loaded - 1; at least one bit was consumed,
+    // so loaded is at least 2.
+    bits_.bit_buffer = (static_cast<std::uint32_t>(in[loaded - 2]) |
+                        (static_cast<std::uint32_t>(in[loaded - 1]) << 8)) >>
+                       (8 - bits_.spare_bits);
     return v;
 }
 
@@ -360,8 +460,10 @@ std::uint32_t stream_expander::run() {
     window_pos_ = implode_block_size;
     std::uint32_t v;
     for (;;) {
-        if (bits_.input_pos + fast_path_margin <= bits_.input_count) {
-            v = decode_token_fast();
+        if (fast_path_open()) {
+            v = ascii_mode_ ? decode_run<true>() : decode_run<false>();
+        } else if (bits_.input_pos + fast_path_margin <= bits_.input_count) {
+            v = decode_token<false>();
         } else {
             v = decode_token<true>();
         }
