@@ -304,13 +304,20 @@ IMPLODE_INLINE void move8(std::uint8_t* dst, const std::uint8_t* src) {
 
 // The most bits one token can take: flag, 7-bit length code, 8 extra bits,
 // 8-bit distance code and 6 low bits (an ASCII literal takes at most 14).
+// One pass of the loop takes one token or, in binary literal mode, a run of
+// up to six literals of 9 bits.
 constexpr std::uint32_t max_bits_per_token = 1 + 7 + 8 + 8 + 6;
+constexpr std::uint32_t max_bits_per_run = 6 * 9;
+static_assert(max_bits_per_token <= max_bits_per_run);
 // A peek shifted to a bit index holds at least 57 bits.
-static_assert(max_bits_per_token <= 64 - 7);
-// A token that starts at bit index i with i / 8 + 8 <= input_count loads no
-// byte at or past input_count: after it, input_pos = (i + 30 + 15) / 8 is at
-// most i / 8 + 6.
-static_assert((7 + max_bits_per_token + 15) / 8 <= 8);
+static_assert(max_bits_per_run <= 64 - 7);
+// A pass that starts at bit index i with i / 8 + 9 <= input_count loads no
+// byte at or past input_count: after it, input_pos = (i + 54 + 15) / 8 is at
+// most i / 8 + 9.  Its peek reads bytes i / 8 to i / 8 + 7.  The fast path
+// opens with input_pos + fast_path_margin <= input_count and i / 8 below
+// input_pos.
+static_assert((7 + max_bits_per_run + 15) / 8 <= 9);
+static_assert(fast_path_margin >= 8);
 
 bool stream_expander::fast_path_open() const {
     return bits_.input_pos + fast_path_margin <= bits_.input_count &&
@@ -369,9 +376,9 @@ template <bool Ascii> std::uint32_t stream_expander::decode_run() {
     const std::uint8_t* const in = input_;
     std::uint8_t* const window = window_;
     std::uint32_t at = 8 * bits_.input_pos - 8 - bits_.spare_bits;
-    // Tokens start only at indices whose byte is at least 8 bytes short of
-    // input_count (see max_bits_per_token).
-    const std::uint32_t at_limit = 8 * (bits_.input_count - 7);
+    // Tokens start only at indices whose byte is at least 9 bytes short of
+    // input_count (see max_bits_per_run).
+    const std::uint32_t at_limit = 8 * (bits_.input_count - 8);
     std::uint32_t pos = window_pos_;
     const std::uint32_t dict_bits = dict_bits_;
     std::uint32_t v = 0;
@@ -379,21 +386,23 @@ template <bool Ascii> std::uint32_t stream_expander::decode_run() {
         std::uint64_t w = load_le64(in + (at >> 3)) >> (at & 7);
         if ((w & 1) == 0) {
             if constexpr (!Ascii) {
-                // Literals come out of the same peek as long as they follow
-                // one another, up to three, unless one completes the block.
-                window[pos++] = static_cast<std::uint8_t>(w >> 1);
-                at += 9;
-                v = static_cast<std::uint8_t>(w >> 1);
-                if ((w & 0x200) == 0 && pos < 2 * implode_block_size) {
-                    window[pos++] = static_cast<std::uint8_t>(w >> 10);
-                    at += 9;
-                    v = static_cast<std::uint8_t>(w >> 10);
-                    if ((w & 0x40000) == 0 && pos < 2 * implode_block_size) {
-                        window[pos++] = static_cast<std::uint8_t>(w >> 19);
-                        at += 9;
-                        v = static_cast<std::uint8_t>(w >> 19);
-                    }
+                // A run of literals comes out of the same peek, up to six
+                // (54 bits), but none past the end of the block.  All six
+                // bytes are stored; those past the run lie at or above the
+                // new window position, where later tokens overwrite them
+                // before anything reads them.
+                for (std::uint32_t i = 0; i < 6; ++i) {
+                    window[pos + i] = static_cast<std::uint8_t>(w >> (9 * i + 1));
                 }
+                // Flag bits of the six literal slots; the run ends at the
+                // first one that is set (a copy or the end marker follows).
+                const std::uint64_t flags = (w & 0x201008040201ull) | (1ull << 54);
+                std::uint32_t run = static_cast<std::uint32_t>(__builtin_ctzll(flags)) / 9;
+                const std::uint32_t room = 2 * implode_block_size - pos;
+                run = run < room ? run : room;
+                pos += run;
+                at += 9 * run;
+                v = 0;
             } else {
                 const std::uint32_t b = static_cast<std::uint32_t>(w >> 1) & 0xFF;
                 std::uint32_t skipped = 0;
