@@ -1,6 +1,7 @@
 // Decodes any bytes as an implode stream, delivered in reads of sizes derived
-// from the bytes themselves, and checks the callback contract and that the
-// way the input is cut into reads does not change the outcome.
+// from the bytes themselves, and checks the callback contract, that the way
+// the input is cut into reads does not change the outcome, and that the
+// decoder does exactly what the plain step-by-step reading of the format does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "implode/implode_decoder.h"
+#include "reference_decoder.h"
 
 namespace {
 
@@ -76,10 +78,11 @@ int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     return 0;
 }
 
-int decode(source& s) {
-    static implode_work_area work;
+using decoder = int (*)(implode_read_callback, implode_write_callback, implode_work_area*, void*);
+
+int decode(source& s, implode_work_area& work, decoder run = implode_decode) {
     std::memset(&work, 0, sizeof work);
-    const int result = implode_decode(on_read, on_write, &work, &s);
+    const int result = run(on_read, on_write, &work, &s);
     if (result < 0 || result > 4) {
         fail();
     }
@@ -108,13 +111,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < size; ++i) {
         seed = (seed ^ data[i]) * 16777619u;
     }
+    static implode_work_area work, plain_work;
     source varied{data, size, 0, seed | 1u, false, {}, {}, 0, 0};
-    const int result = decode(varied);
+    const int result = decode(varied, work);
+
+    // The same reads through the step-by-step decoder: the same result,
+    // output, writes and final state of the work area.
+    source plain{data, size, 0, seed | 1u, false, {}, {}, 0, 0};
+    const int plain_result = decode(plain, plain_work, reference::implode_decode);
+    if (result != plain_result || varied.output != plain.output || varied.writes != plain.writes ||
+        varied.reads != plain.reads || work.bit_buffer != plain_work.bit_buffer ||
+        work.spare_bits != plain_work.spare_bits || work.input_pos != plain_work.input_pos ||
+        work.input_count != plain_work.input_count || work.window_pos != plain_work.window_pos ||
+        std::memcmp(work.window, plain_work.window, work.window_pos) != 0) {
+        fail();
+    }
 
     source whole{data, size, 0, 0, false, {}, {}, 0, 0};
-    const int reference = decode(whole);
+    const int whole_result = decode(whole, work);
     if (varied.first_read > 4 && whole.first_read > 4 &&
-        (result != reference || varied.output != whole.output)) {
+        (result != whole_result || varied.output != whole.output)) {
         fail(); // the cut into reads changed the outcome
     }
     return 0;
