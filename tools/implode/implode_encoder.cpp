@@ -15,7 +15,6 @@ namespace {
 constexpr unsigned min_match = 2;
 constexpr unsigned max_match = 518;
 constexpr unsigned max_short_distance = 256; // repeat length 2 has 2 low distance bits
-constexpr unsigned hash_bits = 15;
 // Chain links kept for the last 8192 positions: twice the largest window, so
 // a link is never overwritten while its position can still be reached.
 constexpr std::uint32_t chain_size = 8192;
@@ -135,20 +134,32 @@ struct match {
     unsigned distance = 0;
 };
 
-// Hash chains over 3-byte prefixes, plus the nearest earlier position of
-// every 2-byte pair for repeat length 2.
+// Hash chains over 3-byte prefixes, plus a table of the latest position of
+// each 2-byte pair for repeat length 2: indexed by the pair itself, or by a
+// hash of it when smaller (a smaller table stays in the first-level cache but
+// forgets a pair when another one with the same hash comes later).
 class match_finder {
   public:
-    match_finder(std::span<const std::uint8_t> data, unsigned window, unsigned chain_depth)
+    // The search stops at the first candidate of `nice_length` or more.  The
+    // chains start from 2^hash_bits heads; the pair table has 2^pair_bits
+    // entries (at most 16).
+    match_finder(std::span<const std::uint8_t> data, unsigned window, unsigned chain_depth,
+                 unsigned hash_bits, unsigned pair_bits, unsigned nice_length = max_match)
         : data_(data), n_(static_cast<std::uint32_t>(data.size())), window_(window),
-          depth_(chain_depth), head_(1u << hash_bits, no_pos), prev_(chain_size, no_pos),
-          last_pair_(1u << 16, no_pos) {}
+          depth_(chain_depth), nice_(nice_length), hash_shift_(32 - hash_bits),
+          pair_shift_(32 - pair_bits), pair_hashed_(pair_bits < 16),
+          head_(1u << hash_bits, no_pos), prev_(chain_size, no_pos),
+          last_pair_(1u << pair_bits, no_pos) {}
+
+    // Leaves the positions from the next one to insert up to below `pos` out
+    // of the chains and the pair table.
+    void skip_to(std::uint32_t pos) { inserted_ = std::max(inserted_, pos); }
 
     // Adds every position below `pos` that is not yet in the chains.
     void insert_up_to(std::uint32_t pos) {
         for (; inserted_ < pos; ++inserted_) {
             if (inserted_ + 1 < n_) {
-                last_pair_[pair(inserted_)] = static_cast<std::int32_t>(inserted_);
+                last_pair_[pair_slot(inserted_)] = static_cast<std::int32_t>(inserted_);
             }
             if (inserted_ + 2 < n_) {
                 const std::uint32_t h = hash3(inserted_);
@@ -162,13 +173,15 @@ class match_finder {
         return std::min<std::uint32_t>(max_match, n_ - pos);
     }
 
-    // Nearest earlier occurrence of the 2 bytes at pos within 256, or 0.
+    // Distance to the latest earlier occurrence of the 2 bytes at pos that
+    // the pair table holds, when within 256; otherwise 0.
     unsigned short_distance(std::uint32_t pos) const {
         if (pos + 1 >= n_) {
             return 0;
         }
-        const std::int32_t p = last_pair_[pair(pos)];
-        if (p == no_pos || pos - static_cast<std::uint32_t>(p) > max_short_distance) {
+        const std::int32_t p = last_pair_[pair_slot(pos)];
+        if (p == no_pos || pos - static_cast<std::uint32_t>(p) > max_short_distance ||
+            pair(static_cast<std::uint32_t>(p)) != pair(pos)) {
             return 0;
         }
         return pos - static_cast<std::uint32_t>(p);
@@ -201,7 +214,7 @@ class match_finder {
                 best_len = len;
                 best = {len, distance};
                 visit(len, distance);
-                if (len >= limit) {
+                if (len >= limit || len >= nice_) {
                     break;
                 }
             }
@@ -213,10 +226,14 @@ class match_finder {
     std::uint32_t hash3(std::uint32_t pos) const {
         const std::uint8_t* p = data_.data() + pos;
         const std::uint32_t v = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
-        return (v * 2654435761u) >> (32 - hash_bits);
+        return (v * 2654435761u) >> hash_shift_;
     }
     std::uint32_t pair(std::uint32_t pos) const {
         return (std::uint32_t{data_[pos]} << 8) | data_[pos + 1];
+    }
+    std::uint32_t pair_slot(std::uint32_t pos) const {
+        const std::uint32_t v = pair(pos);
+        return pair_hashed_ ? (v * 2654435761u) >> pair_shift_ : v;
     }
     static unsigned common_length(const std::uint8_t* a, const std::uint8_t* b, unsigned limit) {
         unsigned len = 0;
@@ -240,22 +257,15 @@ class match_finder {
     std::uint32_t n_;
     unsigned window_;
     unsigned depth_;
+    unsigned nice_;
+    unsigned hash_shift_;
+    unsigned pair_shift_;
+    bool pair_hashed_;
     std::vector<std::int32_t> head_;
     std::vector<std::int32_t> prev_;
     std::vector<std::int32_t> last_pair_;
     std::uint32_t inserted_ = 0;
 };
-
-// Bits saved by a copy against coding its bytes as literals (may be negative).
-long savings(const code_costs& costs, const std::vector<std::uint32_t>& literal_prefix,
-             std::uint32_t pos, match m) {
-    if (m.length < min_match) {
-        return std::numeric_limits<long>::min();
-    }
-    const long literal_cost =
-        static_cast<long>(literal_prefix[pos + m.length] - literal_prefix[pos]);
-    return literal_cost - static_cast<long>(costs.copy_bits(m.length, m.distance));
-}
 
 // The better copy starting at pos: the longest from the chains, or a length-2
 // copy when that is all there is.
@@ -270,28 +280,47 @@ match best_match_at(match_finder& finder, std::uint32_t pos) {
     return m;
 }
 
-std::vector<std::uint32_t> literal_prefix_sums(std::span<const std::uint8_t> data,
-                                               const code_costs& costs) {
-    std::vector<std::uint32_t> prefix(data.size() + 1);
-    prefix[0] = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        prefix[i + 1] = prefix[i] + costs.literal_bits[data[i]];
+// Bits of the bytes [from, to) coded as literals.
+long literal_run_bits(std::span<const std::uint8_t> data, const code_costs& costs,
+                      bool ascii, std::uint32_t from, std::uint32_t to) {
+    if (!ascii) {
+        return 9L * static_cast<long>(to - from);
     }
-    return prefix;
+    long bits = 0;
+    for (std::uint32_t i = from; i < to; ++i) {
+        bits += costs.literal_bits[data[i]];
+    }
+    return bits;
 }
 
-// Greedy parse with one step of lazy evaluation.
-void encode_fast(std::span<const std::uint8_t> data, const code_costs& costs,
+// Greedy parse with one step of lazy evaluation for short copies.
+void encode_fast(std::span<const std::uint8_t> data, const code_costs& costs, bool ascii,
                  token_writer& out) {
     const auto n = static_cast<std::uint32_t>(data.size());
-    match_finder finder(data, 64u << costs.dict_bits, 4);
-    const auto prefix = literal_prefix_sums(data, costs);
-    constexpr unsigned good_enough = 32; // take such a match without looking ahead
+    constexpr unsigned chain_depth = 4;
+    constexpr unsigned hash_bits = 15;
+    constexpr unsigned pair_bits = 12;  // 16 KiB, beside the chain links in the first-level cache
+    constexpr unsigned nice_length = 16; // the search stops at such a candidate
+    constexpr unsigned lazy_below = 8;   // only shorter copies look one byte ahead
+    // Longer copies put only their first and last positions into the chains:
+    // the bytes between are already there at the copy's source.
+    constexpr unsigned insert_within = 8;
+    match_finder finder(data, 64u << costs.dict_bits, chain_depth, hash_bits, pair_bits,
+                        nice_length);
+
+    // Bits saved by a copy at pos against coding its bytes as literals.
+    auto savings = [&](std::uint32_t pos, match m) {
+        if (m.length < min_match) {
+            return std::numeric_limits<long>::min();
+        }
+        return literal_run_bits(data, costs, ascii, pos, pos + m.length) -
+               static_cast<long>(costs.copy_bits(m.length, m.distance));
+    };
 
     std::uint32_t pos = 0;
     match cur = n > 0 ? best_match_at(finder, 0) : match{};
     while (pos < n) {
-        long gain = savings(costs, prefix, pos, cur);
+        const long gain = savings(pos, cur);
         if (gain <= 0) {
             out.literal(data[pos]);
             ++pos;
@@ -300,11 +329,10 @@ void encode_fast(std::span<const std::uint8_t> data, const code_costs& costs,
             }
             continue;
         }
-        if (cur.length < good_enough && pos + 1 < n) {
+        if (cur.length < lazy_below && pos + 1 < n) {
             const match next = best_match_at(finder, pos + 1);
             // A literal now and the next copy, against this copy now.
-            const long next_gain = savings(costs, prefix, pos + 1, next);
-            if (next.length > cur.length && next_gain > gain) {
+            if (next.length > cur.length && savings(pos + 1, next) > gain) {
                 out.literal(data[pos]);
                 ++pos;
                 cur = next;
@@ -312,6 +340,10 @@ void encode_fast(std::span<const std::uint8_t> data, const code_costs& costs,
             }
         }
         out.copy(cur.length, cur.distance);
+        if (cur.length > insert_within) {
+            finder.insert_up_to(pos + 1);
+            finder.skip_to(pos + cur.length - 1);
+        }
         pos += cur.length;
         if (pos < n) {
             cur = best_match_at(finder, pos);
@@ -324,7 +356,7 @@ void encode_fast(std::span<const std::uint8_t> data, const code_costs& costs,
 void encode_best(std::span<const std::uint8_t> data, const code_costs& costs,
                  token_writer& out) {
     const auto n = static_cast<std::uint32_t>(data.size());
-    match_finder finder(data, 64u << costs.dict_bits, 256);
+    match_finder finder(data, 64u << costs.dict_bits, 256, 15, 16);
     constexpr std::uint32_t unreached = std::numeric_limits<std::uint32_t>::max();
     constexpr unsigned take_whole = 200; // a copy this long is taken as is
 
@@ -398,7 +430,7 @@ std::vector<std::uint8_t> implode_encode(std::span<const std::uint8_t> input,
     const code_costs costs(options.literals, options.dict_bits);
     token_writer out(costs, options.literals, input.size());
     if (options.level == encode_level::fast) {
-        encode_fast(input, costs, out);
+        encode_fast(input, costs, options.literals == literal_coding::ascii, out);
     } else {
         encode_best(input, costs, out);
     }
