@@ -139,6 +139,20 @@ bool read_all(std::FILE* file, std::vector<std::uint8_t>& out) {
     }
 }
 
+// Reads a whole input file ("-": standard input). 0, or the exit code of the
+// failure after saying what failed.
+int read_input(const std::string& path, std::vector<std::uint8_t>& data) {
+    file_handle in(path, false);
+    if (in.get() == nullptr) {
+        return open_error(path, false);
+    }
+    if (!read_all(in.get(), data)) {
+        std::fprintf(stderr, "implode: cannot read '%s': %s\n", path.c_str(), std::strerror(errno));
+        return exit_io;
+    }
+    return 0;
+}
+
 // State shared with the decoder's callbacks.
 struct decode_context {
     std::FILE* in = nullptr;            // read from here, or
@@ -228,15 +242,9 @@ int run_compress(const std::vector<std::string>& args) {
     if (files.size() != 2) {
         return usage_error("compress needs IN and OUT", compress_usage);
     }
-    file_handle in(files[0], false);
-    if (in.get() == nullptr) {
-        return open_error(files[0], false);
-    }
     std::vector<std::uint8_t> data;
-    if (!read_all(in.get(), data)) {
-        std::fprintf(stderr, "implode: cannot read '%s': %s\n", files[0].c_str(),
-                     std::strerror(errno));
-        return exit_io;
+    if (const int failed = read_input(files[0], data)) {
+        return failed;
     }
     const std::vector<std::uint8_t> stream = implode::implode_encode(data, options);
     file_handle out(files[1], true);
@@ -312,15 +320,9 @@ int run_info(const std::vector<std::string>& args) {
     if (files.size() != 1) {
         return usage_error("info needs IN", info_usage);
     }
-    file_handle in(files[0], false);
-    if (in.get() == nullptr) {
-        return open_error(files[0], false);
-    }
     std::vector<std::uint8_t> data;
-    if (!read_all(in.get(), data)) {
-        std::fprintf(stderr, "implode: cannot read '%s': %s\n", files[0].c_str(),
-                     std::strerror(errno));
-        return exit_io;
+    if (const int failed = read_input(files[0], data)) {
+        return failed;
     }
     if (data.size() >= 2) {
         const unsigned mode = data[0];
