@@ -57,3 +57,21 @@ run_launcher() {
   wine_run $((seconds + 15)) "$HELPERS/e2e_run_env.exe" --timeout-ms $((seconds * 1000)) \
     "TEMP=$temp" -- "$(winpath "$LAUNCHER")" "$@"
 }
+
+# read_error_box: reads the launcher's "Error" box into $WORK/box.txt and
+# presses its OK button; sets box_code to the reader's exit code (its
+# complaints go to $WORK/box.err).
+read_error_box() {
+  box_code=0
+  wine_run 40 "$HELPERS/e2e_box_reader.exe" Error --timeout-ms 30000 \
+    </dev/null >"$WORK/box.txt" 2>"$WORK/box.err" || box_code=$?
+}
+
+# wait_launcher: waits for the launcher started in the background as
+# $launcher_pid, shows its log and sets code to its exit code.
+wait_launcher() {
+  code=0
+  wait "$launcher_pid" || code=$?
+  launcher_pid=
+  cat "$WORK/launcher.log"
+}

@@ -38,13 +38,9 @@ for ((i = 0; i < ${#cases[@]}; i += 3)); do
   launcher_pid=$!
   box_code=0
   if ((expected == 1)); then
-    wine_run 40 "$HELPERS/e2e_box_reader.exe" Error --timeout-ms 30000 \
-      </dev/null >"$WORK/box.txt" 2>"$WORK/box.err" || box_code=$?
+    read_error_box
   fi
-  code=0
-  wait "$launcher_pid" || code=$?
-  launcher_pid=
-  cat "$WORK/launcher.log"
+  wait_launcher
 
   if ((code != expected)); then
     echo "FAIL: exit code $code, expected $expected"

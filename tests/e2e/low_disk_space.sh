@@ -47,13 +47,8 @@ for ((i = 0; i < ${#cases[@]}; i += 2)); do
     wine_run 40 "$HELPERS/e2e_window_probe.exe" KLDecompressor "Kelvara Installation" --after-box Error \
       --timeout-ms 30000 </dev/null 2>&1 | tr -d '\r' | sed 's/^/progress window: /' || true
   fi
-  box_code=0
-  wine_run 40 "$HELPERS/e2e_box_reader.exe" Error --timeout-ms 30000 \
-    </dev/null >"$WORK/box.txt" 2>"$WORK/box.err" || box_code=$?
-  code=0
-  wait "$launcher_pid" || code=$?
-  launcher_pid=
-  cat "$WORK/launcher.log"
+  read_error_box
+  wait_launcher
 
   if [[ $box_code -ne 0 ]]; then
     cat "$WORK/box.err"
