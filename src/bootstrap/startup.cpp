@@ -3,7 +3,7 @@
 #include "bootstrap/handoff.h"
 #include "bootstrap/launcher_state.h"
 #include "bootstrap/progress_window.h"
-#include "payload/payload_constants.h"
+#include "payload/payload_figures.h"
 #include "progress/progress_state.h"
 
 char temp_directory[temp_directory_size];

@@ -1,7 +1,7 @@
 // The progress meter: requested bytes to bar length, and the repaint pump
 // that runs on every even length.
 #include "launcher_scenario.h"
-#include "payload/payload_constants.h"
+#include "payload/payload_figures.h"
 #include "progress/progress_meter.h"
 #include "progress_window_fixture.h"
 

@@ -1,7 +1,7 @@
 #include "progress_window_fixture.h"
 
 #include "bootstrap/progress_window.h"
-#include "payload/payload_constants.h"
+#include "payload/payload_figures.h"
 #include "platform/host/sim.h"
 #include "progress/progress_meter.h"
 #include "progress/progress_state.h"

@@ -3,7 +3,7 @@
 //
 //   progress_picture [--value PIXELS] [--status TEXT] OUT.png
 #include "bootstrap/progress_window.h"
-#include "payload/payload_constants.h"
+#include "payload/payload_figures.h"
 #include "platform/host/sim.h"
 #include "progress/progress_meter.h"
 #include "progress/progress_state.h"
