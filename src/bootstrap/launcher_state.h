@@ -9,8 +9,10 @@
 inline constexpr size_t temp_directory_size = 264;
 extern char temp_directory[temp_directory_size];
 
-// The longest temp directory for which every path the launcher builds there
-// still fits its buffer; the installer command line is the tightest.
+// The longest temp directory accepted. Every path and text built from it
+// fits its buffer (pinned where each buffer is declared), and every path
+// stays shorter than the system's 260-character limit: the longest, the
+// third aside name, has 256 characters.
 inline constexpr size_t longest_temp_directory = 232;
 
 extern HINSTANCE instance_handle;

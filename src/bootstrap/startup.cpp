@@ -6,10 +6,6 @@
 #include "payload/payload_figures.h"
 #include "progress/progress_state.h"
 
-char temp_directory[temp_directory_size];
-HINSTANCE instance_handle;
-char mode_letter;
-
 namespace {
 
 constexpr char error_caption[] = "Error";
@@ -77,14 +73,16 @@ int enough_free_space() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     resolve_temp_directory();
-    if (!temp_directory_fits())
-        return 1;
 
     // A launcher is already running: bring its installer to the front instead.
     if (FindWindowA(progress_class_name, progress_window_title) != NULL) {
         ShowWindow(FindWindowA(installer_class_name, installer_window_title), SW_SHOWMAXIMIZED);
         return 0;
     }
+
+    // Before anything builds a path in the temp directory.
+    if (!temp_directory_fits())
+        return 1;
 
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
     ShowCursor(TRUE);
@@ -96,17 +94,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     if (!enough_free_space())
         return 1;
 
-    white_brush = CreateSolidBrush(0x00FFFFFF);
-    blue_brush = CreateSolidBrush(0x00FF0000);
-    light_grey_brush = CreateSolidBrush(0x00C0C0C0);
+    create_progress_brushes();
     status_text[0] = '\0';
     PostMessageA(progress_window, start_message, 0, 0);
 
     MSG message = {};
-    // GetMessageA returns -1 on an error; only the quit message ends the run normally.
-    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+    for (;;) {
+        BOOL got = GetMessageA(&message, NULL, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam); // the quit message's code
+        // An error leaves the record as it was; nothing in it is a result.
+        if (got == -1)
+            return 0;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
 }

@@ -14,6 +14,9 @@ extern HBRUSH white_brush;
 extern HBRUSH blue_brush;
 extern HBRUSH light_grey_brush;
 
+// Creates the three brushes above, in that order.
+void create_progress_brushes();
+
 // The line to show; always zero-terminated within its 200 bytes.
 inline constexpr size_t status_text_size = 200;
 extern char status_text[status_text_size];

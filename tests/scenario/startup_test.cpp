@@ -93,7 +93,7 @@ TEST(TempDirectory, LoneBackslashLeavesNoRootAndFailsTheSpaceCheck) {
 }
 
 // A temp directory longer than the paths built in it can hold is refused
-// before anything else happens.
+// right after the second-instance rule, before anything uses it.
 struct LongCase {
     const char* intent;
     std::string value;
@@ -114,8 +114,8 @@ TEST_P(LongTempDirectory, IsRefusedWithAnErrorBox) {
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONHAND));
     EXPECT_EQ(box.text, "The path of your temp folder is too long:\r\r" + c.directory +
                             "\r\rSet TEMP to a folder whose path has at most 232 characters.");
-    // Nothing but reading TEMP came before.
-    EXPECT_TRUE(same_calls({"getenv(\"TEMP\")", "MessageBoxA"},
+    // Only reading TEMP and the second-instance search came before.
+    EXPECT_TRUE(same_calls({"getenv(\"TEMP\")", "FindWindowA", "MessageBoxA"},
                            [] {
                                std::vector<std::string> names;
                                for (const sim::Call& call : sim::calls())
@@ -227,6 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
                               0xFFFFFFFF, 0},
                     SpaceCase{"counts whose product passes 64 bits are plenty", true,
                               0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0},
+                    SpaceCase{"counts whose product is exactly 2^64 are plenty", true,
+                              0x80000000, 4, 0x80000000, 0},
                     SpaceCase{"no free clusters", true, 8, 512, 0, 1},
                     SpaceCase{"failed query leaves the counts at zero", false, 0, 0, 0, 1}));
 
@@ -285,6 +287,17 @@ TEST(SecondInstance, WithoutAnInstallerWindowStillExitsWithZero) {
     EXPECT_EQ(calls[2], "FindWindowA(\"KelvaraClientInstaller\", \"Kelvara Installer\") = NULL");
     EXPECT_EQ(calls[3], "ShowWindow(NULL, SW_SHOWMAXIMIZED) = FALSE");
     EXPECT_TRUE(sim::registered_classes().empty());
+    expect_no_faults();
+}
+
+TEST(SecondInstance, HandsOverEvenWithATempFolderTooLongForItself) {
+    sim::set_env("TEMP", "C:\\" + std::string(240, 'a'));
+    sim::add_foreign_window("first launcher", "KLDecompressor", "Kelvara Installation");
+    HWND installer =
+        sim::add_foreign_window("installer", "KelvaraClientInstaller", "Kelvara Installer");
+    EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
+    EXPECT_TRUE(sim::message_boxes().empty());
+    EXPECT_TRUE(sim::window(installer).maximized);
     expect_no_faults();
 }
 

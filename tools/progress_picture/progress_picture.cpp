@@ -53,9 +53,7 @@ int main(int argc, char** argv) {
         std::fputs("progress_picture: the progress window could not be created\n", stderr);
         return 70;
     }
-    white_brush = CreateSolidBrush(0x00FFFFFF);
-    blue_brush = CreateSolidBrush(0x00FF0000);
-    light_grey_brush = CreateSolidBrush(0x00C0C0C0);
+    create_progress_brushes();
     std::snprintf(status_text, status_text_size, "%s", status.c_str());
     progress_value = static_cast<int32_t>(value);
     ShowWindow(progress_window, SW_SHOW);
