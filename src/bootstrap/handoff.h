@@ -33,6 +33,14 @@ inline constexpr char data_file_extension[] = ".klv.datafile";
 inline constexpr char marker_a_format[] = "%s\\killme_a";
 inline constexpr char marker_b_format[] = "%s\\killme_b";
 
+// After the data file is complete the launcher looks for the installer's
+// window this many times, pausing this long after each search.
+inline constexpr int installer_window_tries = 30;
+inline constexpr DWORD installer_search_pause_ms = 500;
+
+// While the installer runs, the launcher looks at its messages this often.
+inline constexpr DWORD installer_wait_step_ms = 100;
+
 // Mode letters on the installer command line.
 inline constexpr char install_mode = 'i';
 inline constexpr char extract_mode = 'x';

@@ -2,4 +2,3 @@
 
 char temp_directory[temp_directory_size];
 char mode_letter;
-HINSTANCE instance_handle;

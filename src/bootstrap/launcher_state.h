@@ -15,7 +15,5 @@ extern char temp_directory[temp_directory_size];
 // third aside name, has 256 characters.
 inline constexpr size_t longest_temp_directory = 232;
 
-extern HINSTANCE instance_handle;
-
 // 'x' or 'i', passed on to the installer.
 extern char mode_letter;

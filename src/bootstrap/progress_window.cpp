@@ -3,6 +3,7 @@
 #include "bootstrap/handoff.h"
 #include "bootstrap/launcher_state.h"
 #include "bootstrap/start_message.h"
+#include "payload/payload_reader.h"
 #include "progress/progress_painting.h"
 #include "progress/progress_state.h"
 
