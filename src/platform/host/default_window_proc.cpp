@@ -54,9 +54,6 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
             if (!(pos->flags & SWP_NOCLIENTSIZE))
                 call_window_proc(window, WM_SIZE, w->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
                                  MAKELPARAM(client.right, client.bottom));
-            if (Window* again = find_window(window);
-                again && !(pos->flags & (SWP_NOCLIENTMOVE | SWP_NOCLIENTSIZE)))
-                again->needs_size_and_move = false;
         }
         break;
     }

@@ -308,6 +308,21 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     return TRUE;
 }
 
+BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+    CallRecord c("CreateDirectoryA", Args().path(path));
+    if (!path)
+        return fail(c, ERROR_PATH_NOT_FOUND);
+    ResolvedPath r = resolve_path(path);
+    if (r.error)
+        return fail(c, r.error);
+    std::error_code ec;
+    if (fs::exists(r.host, ec))
+        return fail(c, ERROR_ALREADY_EXISTS);
+    fs::create_directory(r.host, ec);
+    c.result_bool(TRUE);
+    return TRUE;
+}
+
 namespace sim {
 
 void set_drive(char letter, DWORD sectors_per_cluster, DWORD bytes_per_sector,

@@ -123,6 +123,25 @@ int _open(const char* path, int flags, int permission) {
     return descriptor;
 }
 
+int _read(int descriptor, void* buffer, unsigned int count) {
+    CallRecord c("_read", Args().number(descriptor).number(count));
+    auto& open = world().files.open;
+    auto it = open.find(descriptor);
+    if (it == open.end())
+        return fail(c, ERROR_INVALID_HANDLE);
+    OpenFile& file = it->second;
+    if (file.text_mode) {
+        fault("_read: text mode is not modelled");
+        return fail_errno(c, EINVAL);
+    }
+    ssize_t got = ::pread(file.host_descriptor, buffer, count, static_cast<off_t>(file.position));
+    if (got < 0)
+        return fail(c, ERROR_ACCESS_DENIED);
+    file.position += static_cast<uint64_t>(got);
+    c.result_number(got);
+    return static_cast<int>(got);
+}
+
 int _write(int descriptor, const void* buffer, unsigned int count) {
     CallRecord c("_write", Args().number(descriptor).number(count));
     auto& open = world().files.open;

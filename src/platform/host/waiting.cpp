@@ -46,3 +46,16 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
         return WAIT_TIMEOUT;
     }
 }
+
+BOOL WINAPI GetExitCodeProcess(HANDLE handle, LPDWORD exit_code) {
+    CallRecord c("GetExitCodeProcess", Args().handle(handle));
+    const int process = process_for_handle(handle);
+    if (process < 0 || !exit_code) {
+        set_last_error(ERROR_INVALID_HANDLE);
+        c.result_bool(FALSE);
+        return FALSE;
+    }
+    *exit_code = world().processes.records[static_cast<size_t>(process)].exit_code;
+    c.result("TRUE " + std::to_string(*exit_code));
+    return TRUE;
+}

@@ -375,6 +375,7 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors_per_cluster, LPDWORD 
                               LPDWORD free_clusters, LPDWORD total_clusters);
 BOOL WINAPI DeleteFileA(LPCSTR path);
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to);
+BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
 
 // ---- KERNEL32: processes and waiting (processes.cpp, waiting.cpp) ----
 BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line,
@@ -384,6 +385,7 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line,
                            LPSTARTUPINFOA startup_info, LPPROCESS_INFORMATION process_info);
 void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL WINAPI GetExitCodeProcess(HANDLE process, LPDWORD exit_code);
 
 // ---- KERNEL32: resources (resources.cpp) ----
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
@@ -418,6 +420,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
 #define _S_IWRITE 0x0080
 #define _S_IREAD 0x0100
 int _open(const char* path, int flags, int permission);
+int _read(int descriptor, void* buffer, unsigned int count);
 int _write(int descriptor, const void* buffer, unsigned int count);
 int _close(int descriptor);
 int _putenv(const char* entry);

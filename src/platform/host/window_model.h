@@ -29,7 +29,8 @@ struct Window {
     bool visible = false;
     bool maximized = false;
     bool topmost = false;
-    // Until its first WM_SIZE and WM_MOVE, as for a window just created.
+    // Until the first ShowWindow that shows it, which then sends WM_SIZE and
+    // WM_MOVE whatever SetWindowPos sent before.
     bool needs_size_and_move = true;
     WNDPROC proc = nullptr;
     HBRUSH background = nullptr;
