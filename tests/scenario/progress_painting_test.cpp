@@ -1,5 +1,6 @@
 // Painting of the progress window, checked on the recorded calls and on the
 // pixels of the simulated desktop's framebuffer.
+#include "intent_names.h"
 #include "launcher_scenario.h"
 #include "progress/progress_meter.h"
 #include "progress/progress_state.h"
@@ -43,6 +44,7 @@ int count_other(HWND window, int left, int top, int right, int bottom, uint32_t 
 }
 
 struct BarCase {
+    const char* intent;
     int32_t value;
     int bar_end; // 0: nothing drawn
 };
@@ -71,10 +73,13 @@ TEST_P(Bar, IsDrawnFromTheProgressValueWithItsFrame) {
     scenario::expect_no_faults();
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, Bar,
-                         testing::Values(BarCase{0, 10}, BarCase{1, 0}, BarCase{2, 12},
-                                         BarCase{150, 160}, BarCase{290, 300},
-                                         BarCase{301, 300}));
+INSTANTIATE_TEST_SUITE_P(
+    Values, Bar,
+    testing::Values(BarCase{"empty bar at 0", 0, 10}, BarCase{"nothing drawn at 1", 1, 0},
+                    BarCase{"two blue columns at 2", 2, 12}, BarCase{"half way", 150, 160},
+                    BarCase{"full at 290", 290, 300},
+                    BarCase{"clamped past 300", 301, 300}),
+    scenario::IntentName());
 
 TEST(Painting, ValueOneReleasesTheDcAndEndsThePaintWithoutDrawing) {
     HWND window = scenario::open_progress_window();
@@ -83,8 +88,8 @@ TEST(Painting, ValueOneReleasesTheDcAndEndsThePaintWithoutDrawing) {
     set_status(first_line);
     size_t mark = call_mark();
     repaint(window);
-    EXPECT_TRUE(scenario::same_calls({"BeginPaint(hwnd1) = hdc2 {0,0,315,100}", "GetDC(hwnd1) = hdc3",
-                                      "ReleaseDC(hwnd1, hdc3) = 1", "EndPaint(hwnd1, hdc2) = TRUE"},
+    EXPECT_TRUE(scenario::same_calls({"BeginPaint(hwnd1) = hdc4 {0,0,315,100}", "GetDC(hwnd1) = hdc5",
+                                      "ReleaseDC(hwnd1, hdc5) = 1", "EndPaint(hwnd1, hdc4) = TRUE"},
                                      calls_since(mark, {"BeginPaint", "GetDC", "SetBkColor",
                                                         "FillRect", "DrawTextA", "ReleaseDC",
                                                         "EndPaint"})));
@@ -101,19 +106,19 @@ TEST(Painting, TextAndFrameOnlyAtTheFirstPaintAfterTheTextChanged) {
     repaint(window);
     EXPECT_TRUE(scenario::same_calls(
         {
-            "BeginPaint(hwnd1) = hdc2 {0,0,315,100}",
-            "GetDC(hwnd1) = hdc3",
-            "SetBkColor(hdc3, 0xC0C0C0) = 0xFFFFFF",
-            "SelectObject(hdc3, font1) = SYSTEM_FONT",
-            "FillRect(hdc2, {10,59,300,60}, brush2) = 1",
-            "FillRect(hdc2, {9,59,10,80}, brush2) = 1",
-            "FillRect(hdc2, {10,16,300,50}, brush5) = 1",
-            "DrawTextA(hdc3, \"Setup is preparing the Kelvara installation wizard.\", 51, "
+            "BeginPaint(hwnd1) = hdc4 {0,0,315,100}",
+            "GetDC(hwnd1) = hdc5",
+            "SetBkColor(hdc5, 0xC0C0C0) = 0xFFFFFF",
+            "SelectObject(hdc5, font1) = SYSTEM_FONT",
+            "FillRect(hdc4, {10,59,300,60}, brush2) = 1",
+            "FillRect(hdc4, {9,59,10,80}, brush2) = 1",
+            "FillRect(hdc4, {10,16,300,50}, brush5) = 1",
+            "DrawTextA(hdc5, \"Setup is preparing the Kelvara installation wizard.\", 51, "
             "{10,16,300,50}, 16) = 13",
-            "FillRect(hdc2, {50,60,300,80}, brush3) = 1",
-            "FillRect(hdc2, {10,60,50,80}, brush4) = 1",
-            "ReleaseDC(hwnd1, hdc3) = 1",
-            "EndPaint(hwnd1, hdc2) = TRUE",
+            "FillRect(hdc4, {50,60,300,80}, brush3) = 1",
+            "FillRect(hdc4, {10,60,50,80}, brush4) = 1",
+            "ReleaseDC(hwnd1, hdc5) = 1",
+            "EndPaint(hwnd1, hdc4) = TRUE",
         },
         calls_since(mark, painting)));
     EXPECT_GT(count_other(window, 10, 16, 300, 29, grey), 0) << "the text was drawn";
@@ -122,8 +127,8 @@ TEST(Painting, TextAndFrameOnlyAtTheFirstPaintAfterTheTextChanged) {
     progress_value = 42;
     mark = call_mark();
     repaint(window);
-    EXPECT_TRUE(scenario::same_calls({"FillRect(hdc4, {52,60,300,80}, brush3) = 1",
-                                      "FillRect(hdc4, {10,60,52,80}, brush4) = 1"},
+    EXPECT_TRUE(scenario::same_calls({"FillRect(hdc6, {52,60,300,80}, brush3) = 1",
+                                      "FillRect(hdc6, {10,60,52,80}, brush4) = 1"},
                                      calls_since(mark, {"FillRect", "DrawTextA"})));
     scenario::expect_no_faults();
 }

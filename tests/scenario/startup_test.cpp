@@ -1,6 +1,9 @@
 // Start-up of the launcher, run whole in the simulated desktop: temp
 // directory, second instance, class and window, mode letter, free space.
+#include "bootstrap/handoff.h"
 #include "bootstrap/launcher_state.h"
+#include "desktop_programs.h"
+#include "intent_names.h"
 #include "launcher_scenario.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +12,9 @@
 
 namespace {
 
+using scenario::calls_match;
 using scenario::expect_no_faults;
-using scenario::same_calls;
+using scenario::IntentName;
 
 const char* const no_space_text =
     "You do not have enough free space on drive C:\\ to run the installer.\r\r"
@@ -36,14 +40,7 @@ TEST_P(TempDirectory, IsResolvedFromTemp) {
     sim::set_drive('D', 8, 512, 1000000, 2000000);
     sim::run_launcher("launcher.exe");
     EXPECT_EQ(temp_directory, c.directory);
-    std::string root_argument;
-    for (const sim::Call& call : sim::calls())
-        if (call.name == "GetDiskFreeSpaceA")
-            root_argument = call.args;
-    std::string escaped = "\"";
-    for (char ch : c.root)
-        escaped += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
-    EXPECT_EQ(root_argument, escaped + "\"") << c.intent;
+    EXPECT_TRUE(calls_match({{.name = "GetDiskFreeSpaceA", .path = c.root}})) << c.intent;
     expect_no_faults();
 }
 
@@ -62,7 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
         TempCase{"233 with a trailing backslash is 232", true, "C:\\" + chars(229) + "\\",
                  "C:\\" + chars(229), "C:\\"},
         TempCase{"unset: the fallback", false, "", "c:\\temp", "c:\\"},
-        TempCase{"empty: the fallback", true, "", "c:\\temp", "c:\\"}));
+        TempCase{"empty: the fallback", true, "", "c:\\temp", "c:\\"}),
+    IntentName());
 
 TEST(TempDirectory, FallbackIsPutIntoTheEnvironmentTheInstallerInherits) {
     sim::unset_env("TEMP");
@@ -70,7 +68,7 @@ TEST(TempDirectory, FallbackIsPutIntoTheEnvironmentTheInstallerInherits) {
     EXPECT_EQ(temp_directory, std::string("c:\\temp"));
     std::vector<std::string> env = sim::environment();
     EXPECT_NE(std::find(env.begin(), env.end(), "TEMP=C:\\TEMP"), env.end());
-    EXPECT_TRUE(same_calls({"putenv(\"TEMP=C:\\\\TEMP\") = 0"}, sim::calls_named({"putenv"})));
+    EXPECT_EQ(sim::calls_named({"putenv"}).size(), 1u);
 }
 
 TEST(TempDirectory, VariableNameMatchesWithoutRegardToCase) {
@@ -115,16 +113,10 @@ TEST_P(LongTempDirectory, IsRefusedWithAnErrorBox) {
     EXPECT_EQ(box.text, "The path of your temp folder is too long:\r\r" + c.directory +
                             "\r\rSet TEMP to a folder whose path has at most 232 characters.");
     // Only reading TEMP and the second-instance search came before.
-    EXPECT_TRUE(same_calls({"getenv(\"TEMP\")", "FindWindowA", "MessageBoxA"},
-                           [] {
-                               std::vector<std::string> names;
-                               for (const sim::Call& call : sim::calls())
-                                   if (call.depth == 1)
-                                       names.push_back(call.name == "getenv"
-                                                           ? "getenv(" + call.args + ")"
-                                                           : call.name);
-                               return names;
-                           }()));
+    std::vector<std::string> names;
+    for (const sim::Call& call : scenario::top_level_calls())
+        names.push_back(call.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"getenv", "FindWindowA", "MessageBoxA"}));
     EXPECT_TRUE(sim::registered_classes().empty());
     expect_no_faults();
 }
@@ -138,11 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
         LongCase{"300 characters whose 259th is a backslash: 258 kept",
                  "C:\\" + chars(255) + "\\" + chars(41), "C:\\" + chars(255)},
         LongCase{"a percent sign in a refused folder is shown as it is",
-                 "C:\\%s%n%d" + chars(230), "C:\\%s%n%d" + chars(230)}));
+                 "C:\\%s%n%d" + chars(230), "C:\\%s%n%d" + chars(230)}),
+    IntentName());
 
 // ---- the start-up helper and the mode letter ----
 
 struct ArgumentCase {
+    const char* intent;
     const char* command_line;
     const char* arguments;
     char mode;
@@ -159,19 +153,22 @@ TEST_P(ModeLetter, ComesFromTheFirstCharacterOfTheArguments) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ModeLetter,
-    testing::Values(ArgumentCase{"launcher.exe x", "x", 'x'},
-                    ArgumentCase{"launcher.exe xyz", "xyz", 'x'},
-                    ArgumentCase{"launcher.exe x -silent", "x -silent", 'x'},
-                    ArgumentCase{"launcher.exe X", "X", 'i'},
-                    ArgumentCase{"launcher.exe -x", "-x", 'i'},
-                    ArgumentCase{"launcher.exe i", "i", 'i'},
-                    ArgumentCase{"launcher.exe", "", 'i'},
-                    ArgumentCase{"launcher.exe    ", "", 'i'},
-                    ArgumentCase{"\"C:\\Program Files\\launcher.exe\" x", "x", 'x'},
-                    ArgumentCase{"\"C:\\Program Files\\launcher.exe\"x", "x", 'x'},
-                    ArgumentCase{"\"C:\\unterminated x", "", 'i'},
-                    ArgumentCase{"launcher.exe\t\t x", "x", 'x'},
-                    ArgumentCase{"launcher.exe\x01x", "x", 'x'}));
+    testing::Values(
+        ArgumentCase{"lower-case x", "launcher.exe x", "x", 'x'},
+        ArgumentCase{"x and more letters", "launcher.exe xyz", "xyz", 'x'},
+        ArgumentCase{"x and another argument", "launcher.exe x -silent", "x -silent", 'x'},
+        ArgumentCase{"upper-case X is no x", "launcher.exe X", "X", 'i'},
+        ArgumentCase{"x not first", "launcher.exe -x", "-x", 'i'},
+        ArgumentCase{"i", "launcher.exe i", "i", 'i'},
+        ArgumentCase{"no arguments", "launcher.exe", "", 'i'},
+        ArgumentCase{"only blanks after the name", "launcher.exe    ", "", 'i'},
+        ArgumentCase{"quoted name with a blank", "\"C:\\Program Files\\launcher.exe\" x", "x", 'x'},
+        ArgumentCase{"argument right after the closing quote",
+                     "\"C:\\Program Files\\launcher.exe\"x", "x", 'x'},
+        ArgumentCase{"unterminated quote takes the whole line", "\"C:\\unterminated x", "", 'i'},
+        ArgumentCase{"tabs skipped", "launcher.exe\t\t x", "x", 'x'},
+        ArgumentCase{"control character skipped", "launcher.exe\x01x", "x", 'x'}),
+    IntentName());
 
 TEST(StartupHelper, LeadByteOfADoubleByteCharacterTakesTheNextByteAlong) {
     sim::set_double_byte_code_page(true);
@@ -230,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SpaceCase{"counts whose product is exactly 2^64 are plenty", true,
                               0x80000000, 4, 0x80000000, 0},
                     SpaceCase{"no free clusters", true, 8, 512, 0, 1},
-                    SpaceCase{"failed query leaves the counts at zero", false, 0, 0, 0, 1}));
+                    SpaceCase{"failed query leaves the counts at zero", false, 0, 0, 0, 1}),
+    IntentName());
 
 TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
     sim::set_env("TEMP", "C:\\TEMP\\");
@@ -247,7 +245,7 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
     HWND window = sim::find_window("KLDecompressor", "Kelvara Installation");
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(sim::window(window).visible);
-    for (const std::string& call : scenario::top_level_calls())
+    for (const std::string& call : scenario::top_level_call_texts())
         EXPECT_TRUE(call.rfind("CreateSolidBrush", 0) != 0 && call.rfind("PostMessageA", 0) != 0 &&
                     call.rfind("GetMessageA", 0) != 0)
             << call;
@@ -258,19 +256,23 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
 
 TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
     sim::set_env("TEMP", "C:\\TEMP");
-    sim::add_foreign_window("first launcher", "KLDecompressor", "Kelvara Installation");
-    HWND installer =
-        sim::add_foreign_window("installer", "KelvaraClientInstaller", "Kelvara Installer");
+    scenario::start_first_launcher();
+    scenario::start_running_installer();
+    HWND installer = sim::find_window(installer_class_name, installer_window_title);
     EXPECT_EQ(sim::run_launcher("launcher.exe x"), 0);
-    EXPECT_TRUE(same_calls(
+    EXPECT_TRUE(calls_match(
         {
-            "getenv(\"TEMP\") = \"C:\\\\TEMP\"",
-            "FindWindowA(\"KLDecompressor\", \"Kelvara Installation\") = foreign_hwnd1",
-            "FindWindowA(\"KelvaraClientInstaller\", \"Kelvara Installer\") = foreign_hwnd2",
-            "ShowWindow(foreign_hwnd2, SW_SHOWMAXIMIZED) = TRUE",
+            {.name = "getenv", .result = R"("C:\\TEMP")"},
+            {.name = "FindWindowA", .args = R"("KLDecompressor", "Kelvara Installation")"},
+            {.name = "FindWindowA", .args = R"("KelvaraClientInstaller", "Kelvara Installer")"},
+            {.name = "ShowWindow", .window = installer, .result = "TRUE"},
         },
-        scenario::top_level_calls()));
-    EXPECT_EQ(sim::window(installer).received, std::vector<std::string>{"ShowWindow(SW_SHOWMAXIMIZED)"});
+        scenario::top_level_calls(), sim::Between::other_names_only));
+    EXPECT_EQ(scenario::top_level_calls().size(), 4u);
+    const sim::ProcessRecord* running = sim::process("installer");
+    ASSERT_NE(running, nullptr);
+    ASSERT_EQ(running->received.size(), 1u);
+    EXPECT_EQ(running->received[0].what, "ShowWindow(SW_SHOWMAXIMIZED)");
     EXPECT_TRUE(sim::window(installer).maximized);
     EXPECT_TRUE(sim::registered_classes().empty());
     EXPECT_EQ(sim::current_cursor(), "none");
@@ -280,21 +282,27 @@ TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
 
 TEST(SecondInstance, WithoutAnInstallerWindowStillExitsWithZero) {
     sim::set_env("TEMP", "C:\\TEMP");
-    sim::add_foreign_window("first launcher", "KLDecompressor", "Kelvara Installation");
+    scenario::start_first_launcher();
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
-    std::vector<std::string> calls = scenario::top_level_calls();
-    ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[2], "FindWindowA(\"KelvaraClientInstaller\", \"Kelvara Installer\") = NULL");
-    EXPECT_EQ(calls[3], "ShowWindow(NULL, SW_SHOWMAXIMIZED) = FALSE");
+    EXPECT_TRUE(calls_match(
+        {
+            {.name = "getenv"},
+            {.name = "FindWindowA", .result = "hwnd1"},
+            {.name = "FindWindowA", .args = R"("KelvaraClientInstaller", "Kelvara Installer")",
+             .result = "NULL"},
+            {.name = "ShowWindow", .window = nullptr, .result = "FALSE"},
+        },
+        scenario::top_level_calls(), sim::Between::other_names_only));
+    EXPECT_EQ(scenario::top_level_calls().size(), 4u);
     EXPECT_TRUE(sim::registered_classes().empty());
     expect_no_faults();
 }
 
 TEST(SecondInstance, HandsOverEvenWithATempFolderTooLongForItself) {
     sim::set_env("TEMP", "C:\\" + std::string(240, 'a'));
-    sim::add_foreign_window("first launcher", "KLDecompressor", "Kelvara Installation");
-    HWND installer =
-        sim::add_foreign_window("installer", "KelvaraClientInstaller", "Kelvara Installer");
+    scenario::start_first_launcher();
+    scenario::start_running_installer();
+    HWND installer = sim::find_window(installer_class_name, installer_window_title);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     EXPECT_TRUE(sim::message_boxes().empty());
     EXPECT_TRUE(sim::window(installer).maximized);
@@ -303,8 +311,13 @@ TEST(SecondInstance, HandsOverEvenWithATempFolderTooLongForItself) {
 
 TEST(SecondInstance, OnlyAWindowWithBothClassAndTitleCounts) {
     sim::set_env("TEMP", "C:\\TEMP");
-    sim::add_foreign_window("other", "KLDecompressor", "Something else");
-    sim::add_foreign_window("other", "SomeClass", "Kelvara Installation");
+    const std::string path = "C:\\Users\\Public\\Downloads\\other.exe";
+    scenario::place_program_file(path);
+    sim::start_program(sim::Program("other").script(
+                           sim::Script()
+                               .create_window({progress_class_name, "Something else"})
+                               .create_window({"SomeClass", progress_window_title})),
+                       path, path);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     EXPECT_EQ(sim::registered_classes(), std::vector<std::string>{"KLDecompressor"});
 }
@@ -343,45 +356,54 @@ TEST(ProgressWindow, IsTopmostHiddenAtTheTopLeftCorner) {
 TEST(Startup, CallsInOrder) {
     sim::set_env("TEMP", "C:\\WINDOWS\\TEMP\\");
     EXPECT_EQ(sim::run_launcher("launcher.exe x"), 0);
-    EXPECT_TRUE(same_calls(
+    HWND window = sim::find_window(progress_class_name, progress_window_title);
+    EXPECT_TRUE(calls_match(
         {
-            "getenv(\"TEMP\") = \"C:\\\\WINDOWS\\\\TEMP\\\\\"",
-            "FindWindowA(\"KLDecompressor\", \"Kelvara Installation\") = NULL",
-            "LoadCursorA(NULL, IDC_WAIT) = IDC_WAIT",
-            "SetCursor(IDC_WAIT) = NULL",
-            "ShowCursor(TRUE) = 1",
-            "LoadCursorA(NULL, IDC_WAIT) = IDC_WAIT",
-            "GetStockObject(LTGRAY_BRUSH) = LTGRAY_BRUSH",
-            "RegisterClassA({style=3, proc=set, instance=0x400000, icon=NULL, cursor=IDC_WAIT, "
-            "background=LTGRAY_BRUSH, menu=NULL, class=\"KLDecompressor\"}) = 49152",
-            "CreateWindowExA(0x8, \"KLDecompressor\", \"Kelvara Installation\", 0x800000, "
-            "CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, 0x400000, NULL) = hwnd1",
-            "SetWindowPos(hwnd1, NULL, 0, 0, 321, 125, 0x40) = TRUE",
-            "ShowWindow(hwnd1, SW_HIDE) = TRUE",
-            "GetDiskFreeSpaceA(\"C:\\\\\") = TRUE {8, 512, 5242880, 10485760}",
-            "CreateSolidBrush(0xFFFFFF) = brush3",
-            "CreateSolidBrush(0xFF0000) = brush4",
-            "CreateSolidBrush(0xC0C0C0) = brush5",
-            "PostMessageA(hwnd1, WM_USER+1, 0, 0) = TRUE",
-            "GetMessageA(NULL, 0, 0) = TRUE {hwnd1, WM_USER+1, 0, 0}",
-            "TranslateMessage({hwnd1, WM_USER+1, 0, 0}) = FALSE",
-            "DispatchMessageA({hwnd1, WM_USER+1, 0, 0}) = 1",
-            "GetMessageA(NULL, 0, 0) = FALSE {NULL, WM_QUIT, 0, 0}",
+            {.name = "getenv", .args = R"("TEMP")", .result = R"("C:\\WINDOWS\\TEMP\\")"},
+            {.name = "FindWindowA", .args = R"("KLDecompressor", "Kelvara Installation")",
+             .result = "NULL"},
+            {.name = "LoadCursorA", .args = "NULL, IDC_WAIT", .result = "IDC_WAIT"},
+            {.name = "SetCursor", .args = "IDC_WAIT", .result = "NULL"},
+            {.name = "ShowCursor", .args = "TRUE", .result = "1"},
+            {.name = "LoadCursorA", .args = "NULL, IDC_WAIT", .result = "IDC_WAIT"},
+            {.name = "GetStockObject", .args = "LTGRAY_BRUSH", .result = "LTGRAY_BRUSH"},
+            {.name = "RegisterClassA",
+             .args = R"({style=3, proc=set, instance=0x400000, icon=NULL, cursor=IDC_WAIT, )"
+                     R"(background=LTGRAY_BRUSH, menu=NULL, class="KLDecompressor"})",
+             .result = "49152"},
+            {.name = "CreateWindowExA",
+             .args = R"(0x8, "KLDecompressor", "Kelvara Installation", 0x800000, )"
+                     R"(CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, 0x400000, NULL)",
+             .result = "hwnd1"},
+            {.name = "SetWindowPos", .window = window, .args = "hwnd1, NULL, 0, 0, 321, 125, 0x40"},
+            {.name = "ShowWindow", .window = window, .args = "hwnd1, SW_HIDE", .result = "TRUE"},
+            {.name = "GetDiskFreeSpaceA", .path = "C:\\"},
+            {.name = "CreateSolidBrush", .args = "0xFFFFFF"},
+            {.name = "CreateSolidBrush", .args = "0xFF0000"},
+            {.name = "CreateSolidBrush", .args = "0xC0C0C0"},
+            {.name = "PostMessageA", .window = window, .message = start_message, .wparam = 0,
+             .lparam = 0, .result = "TRUE"},
+            {.name = "GetMessageA", .result = "TRUE {hwnd1, WM_USER+1, 0, 0}"},
+            {.name = "TranslateMessage"},
+            {.name = "DispatchMessageA", .message = start_message, .result = "1"},
+            {.name = "GetMessageA", .result = "FALSE {NULL, WM_QUIT, 0, 0}"},
         },
-        scenario::top_level_calls()));
+        scenario::top_level_calls(), sim::Between::other_names_only));
+    EXPECT_EQ(scenario::top_level_calls().size(), 20u);
     // WM_CREATE reached the procedure during the creation and made the
     // status font and the black brush; the start message's handler posted
     // the quit message.
-    EXPECT_EQ(sim::calls_named({"wndproc", "PostQuitMessage", "CreateFontIndirectA"}),
-              (std::vector<std::string>{"wndproc(hwnd1, WM_NCCREATE, 0, 0) = 1",
-                                        "wndproc(hwnd1, WM_CREATE, 0, 0) = 0",
-                                        "CreateFontIndirectA({height=13, width=0, escapement=0, "
-                                        "orientation=0, weight=200, italic=0, underline=0, "
-                                        "strikeout=0, charset=0, out=0, clip=0, quality=0, "
-                                        "pitch_family=34, face=\"\"}) = font1",
-                                        "wndproc(hwnd1, WM_SHOWWINDOW, 0, 0) = 0",
-                                        "wndproc(hwnd1, WM_USER+1, 0, 0) = 1",
-                                        "PostQuitMessage(0)"}));
+    EXPECT_TRUE(calls_match({
+        {.name = "wndproc", .message = WM_NCCREATE, .result = "1"},
+        {.name = "wndproc", .message = WM_CREATE, .result = "0"},
+        {.name = "CreateFontIndirectA",
+         .args = R"({height=13, width=0, escapement=0, orientation=0, weight=200, italic=0, )"
+                 R"(underline=0, strikeout=0, charset=0, out=0, clip=0, quality=0, )"
+                 R"(pitch_family=34, face=""})",
+         .result = "font1"},
+        {.name = "wndproc", .message = start_message, .result = "1"},
+        {.name = "PostQuitMessage", .args = "0"},
+    }));
     expect_no_faults();
 }
 

@@ -22,11 +22,26 @@ testing::AssertionResult same_calls(const std::vector<std::string>& expected,
     return testing::AssertionFailure() << out.str();
 }
 
-std::vector<std::string> top_level_calls() {
-    std::vector<std::string> out;
+testing::AssertionResult calls_match(const std::vector<sim::Expected>& table,
+                                     const std::vector<sim::Call>& log, sim::Between between) {
+    sim::SequenceCheck check = sim::check_sequence(table, log, between);
+    if (check.matched)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the calls do not match the table:\n" << check.report;
+}
+
+std::vector<sim::Call> top_level_calls() {
+    std::vector<sim::Call> out;
     for (const sim::Call& c : sim::calls())
         if (c.depth == 1)
-            out.push_back(c.text());
+            out.push_back(c);
+    return out;
+}
+
+std::vector<std::string> top_level_call_texts() {
+    std::vector<std::string> out;
+    for (const sim::Call& c : top_level_calls())
+        out.push_back(c.text());
     return out;
 }
 

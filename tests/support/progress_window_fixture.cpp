@@ -1,5 +1,6 @@
 #include "progress_window_fixture.h"
 
+#include "bootstrap/handoff.h"
 #include "bootstrap/progress_window.h"
 #include "payload/payload_figures.h"
 #include "platform/host/sim.h"
@@ -24,7 +25,7 @@ HWND open_progress_window() {
 }
 
 void show_progress_window() {
-    SendMessageA(progress_window, WM_COMMAND, 55556, 0);
+    SendMessageA(progress_window, WM_COMMAND, show_command, 0);
     // The first paint after showing erases the background.
     UpdateWindow(progress_window);
 }

@@ -2,6 +2,7 @@
 // every platform call and window message in order, with virtual time.
 //
 //   simulated_run [--temp DIR] [--free BYTES] [--second-instance] [--show-at MS] [COMMAND LINE]
+#include "bootstrap/handoff.h"
 #include "platform/host/sim.h"
 
 #include <cstdio>
@@ -10,6 +11,20 @@
 #include <string>
 
 namespace {
+
+const sim::WindowName progress_window_name{progress_class_name, progress_window_title};
+const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
+
+// A program of this run, from a file put in place for it: running already,
+// or started at a virtual time.
+void start(const sim::Program& program, const std::string& path, const uint64_t* at_ms) {
+    sim::make_folder(path.substr(0, path.rfind('\\')));
+    sim::put_file(path, std::string("MZ"));
+    if (at_ms)
+        sim::start_program_at(*at_ms, program, path, path);
+    else
+        sim::start_program(program, path, path);
+}
 
 void usage() {
     std::puts("usage: simulated_run [--temp DIR] [--free BYTES] [--second-instance] [--show-at MS]\n"
@@ -39,11 +54,16 @@ int main(int argc, char** argv) {
             char drive = temp.size() >= 2 && temp[1] == ':' ? temp[0] : 'C';
             sim::set_drive(drive, 1, 1, static_cast<DWORD>(bytes), static_cast<DWORD>(bytes));
         } else if (a == "--second-instance") {
-            sim::add_foreign_window("first launcher", "KLDecompressor", "Kelvara Installation");
-            sim::add_foreign_window("installer", "KelvaraClientInstaller", "Kelvara Installer");
+            start(sim::Program("first launcher")
+                      .script(sim::Script().create_window(progress_window_name)),
+                  "C:\\Users\\Public\\Downloads\\first launcher.exe", nullptr);
+            start(sim::Program("installer").script(sim::Script().create_window(installer_window_name)),
+                  "C:\\WINDOWS\\TEMP\\uninstall.client.exe", nullptr);
         } else if (a == "--show-at" && i + 1 < argc) {
-            sim::send_at(std::strtoull(argv[++i], nullptr, 10), "installer", "KLDecompressor",
-                         "Kelvara Installation", WM_COMMAND, 55556, 0);
+            const uint64_t at_ms = std::strtoull(argv[++i], nullptr, 10);
+            start(sim::Program("installer").script(
+                      sim::Script().send(progress_window_name, WM_COMMAND, show_command)),
+                  "C:\\Program Files\\Kelvara\\sender.exe", &at_ms);
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "simulated_run: unknown option %s\n", a.c_str());
             usage();

@@ -1,43 +1,34 @@
 // GDI objects: stock and solid brushes, fonts, and the DC attributes the
 // launcher sets. Objects are records; a brush's colour is what FillRect paints.
-#include "platform/host/desktop.h"
+#include "platform/host/world.h"
 
 using namespace sim::detail;
 
 namespace {
 
-std::string colour_text(COLORREF c) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%06X", static_cast<unsigned>(c));
-    return buf;
-}
-
 HGDIOBJ add_object(GdiObject o) {
     World& w = world();
-    w.objects.push_back(std::move(o));
-    return object_handle(w.objects.size() - 1);
+    w.gdi.objects.push_back(std::move(o));
+    return object_handle(w.gdi.objects.size() - 1);
 }
 
 } // namespace
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    CallRecord c("GetStockObject", object == LTGRAY_BRUSH  ? "LTGRAY_BRUSH"
-                                   : object == WHITE_BRUSH ? "WHITE_BRUSH"
-                                   : object == BLACK_BRUSH ? "BLACK_BRUSH"
-                                                           : number(object));
     const char* name = object == LTGRAY_BRUSH  ? "LTGRAY_BRUSH"
                        : object == WHITE_BRUSH ? "WHITE_BRUSH"
                        : object == BLACK_BRUSH ? "BLACK_BRUSH"
                                                : nullptr;
+    CallRecord c("GetStockObject", name ? Args().text(name) : Args().number(object));
     if (!name) {
-        fault("GetStockObject: stock object " + number(object) + " is not supported");
+        fault("GetStockObject: stock object " + std::to_string(object) + " is not supported");
         c.result("NULL");
         return nullptr;
     }
     // Stock objects are created once and shared.
     World& w = world();
-    for (size_t i = 0; i < w.objects.size(); ++i)
-        if (w.objects[i].stock && w.objects[i].name == name) {
+    for (size_t i = 0; i < w.gdi.objects.size(); ++i)
+        if (w.gdi.objects[i].stock && w.gdi.objects[i].name == name) {
             c.result(name);
             return object_handle(i);
         }
@@ -54,10 +45,10 @@ HGDIOBJ WINAPI GetStockObject(int object) {
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-    CallRecord c("CreateSolidBrush", colour_text(color));
+    CallRecord c("CreateSolidBrush", Args().text(colour_text(color)));
     GdiObject o;
     o.kind = ObjectKind::brush;
-    o.name = "brush" + number(static_cast<long long>(world().objects.size()));
+    o.name = "brush" + std::to_string(world().gdi.objects.size());
     o.color = color & 0x00FFFFFF;
     HBRUSH h = static_cast<HBRUSH>(add_object(o));
     c.result(handle_name(h));
@@ -66,13 +57,14 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
     if (!font) {
-        CallRecord c("CreateFontIndirectA", "NULL");
+        CallRecord c("CreateFontIndirectA", Args().text("NULL"));
         c.result("NULL");
         return nullptr;
     }
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, font->lfFaceName, LF_FACESIZE);
-    CallRecord c("CreateFontIndirectA",
+    auto number = [](long long v) { return std::to_string(v); };
+    CallRecord c("CreateFontIndirectA", Args().text(
                  "{height=" + number(font->lfHeight) + ", width=" + number(font->lfWidth) +
                      ", escapement=" + number(font->lfEscapement) + ", orientation=" +
                      number(font->lfOrientation) + ", weight=" + number(font->lfWeight) +
@@ -81,10 +73,10 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
                      ", charset=" + number(font->lfCharSet) + ", out=" +
                      number(font->lfOutPrecision) + ", clip=" + number(font->lfClipPrecision) +
                      ", quality=" + number(font->lfQuality) + ", pitch_family=" +
-                     number(font->lfPitchAndFamily) + ", face=" + quoted(face) + "}");
+                     number(font->lfPitchAndFamily) + ", face=" + quoted(face) + "}"));
     GdiObject o;
     o.kind = ObjectKind::font;
-    o.name = "font" + number(static_cast<long long>(world().objects.size()));
+    o.name = "font" + std::to_string(world().gdi.objects.size());
     o.font = *font;
     HFONT h = static_cast<HFONT>(add_object(o));
     c.result(handle_name(h));
@@ -92,7 +84,7 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
 }
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
-    CallRecord c("SetBkColor", handle_name(dc) + ", " + colour_text(color));
+    CallRecord c("SetBkColor", Args().handle(dc).text(colour_text(color)));
     DeviceContext* d = find_dc(dc);
     if (!d || d->released) {
         c.result("CLR_INVALID");
@@ -105,7 +97,7 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
-    CallRecord c("SelectObject", handle_name(dc) + ", " + handle_name(object));
+    CallRecord c("SelectObject", Args().handle(dc).handle(object));
     DeviceContext* d = find_dc(dc);
     GdiObject* o = find_object(object);
     if (!d || d->released || !o) {
@@ -119,9 +111,10 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     }
     HGDIOBJ old = d->font;
     d->font = object;
-    // A DC starts with the system font, which has no handle of ours.
-    c.result(old ? handle_name(old) : "SYSTEM_FONT");
-    return old ? old : reinterpret_cast<HGDIOBJ>(0x1F000);
+    // A DC starts with the system font, which has no object of ours.
+    if (!old)
+        old = reinterpret_cast<HGDIOBJ>(system_font_handle);
+    c.result(handle_name(old));
+    return old;
 }
 
-// DrawTextA is in text_rendering.cpp.

@@ -1,5 +1,5 @@
 // Pixel access to launcher windows' framebuffers and their export as PNG.
-#include "platform/host/desktop.h"
+#include "platform/host/world.h"
 
 #include <png.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 const Window* launcher_window(HWND handle) {
     const Window* w = find_window(handle);
-    return w && !w->foreign ? w : nullptr;
+    return w && w->owner == launcher_owner ? w : nullptr;
 }
 
 } // namespace

@@ -1,13 +1,19 @@
 // The platform's start-up code: the argument string and show command that
 // WinMain receives, and the one call of WinMain. Kept apart from the rest of
 // the desktop so that programs which run no launcher need no WinMain.
-#include "platform/host/desktop.h"
+#include "platform/host/world.h"
 
 #include <cstdlib>
 
 namespace sim {
 
-using namespace detail;
+namespace {
+// What the parsing of the command line reads of the world: the code page.
+struct CodePage {
+    bool double_byte;
+};
+CodePage world() { return CodePage{detail::world().startup.double_byte}; }
+} // namespace
 
 std::string argument_string(const std::string& command_line) {
     auto lead = [](unsigned char c) {
@@ -33,22 +39,24 @@ std::string argument_string(const std::string& command_line) {
 }
 
 int run_launcher(const char* command_line) {
-    World& w = world();
-    if (w.ran) {
+    detail::Startup& startup = detail::world().startup;
+    if (startup.ran) {
         std::fprintf(stderr, "simulated desktop: the launcher runs once per process; run each "
                              "scenario in a process of its own\n");
         std::abort();
     }
-    w.ran = true;
-    w.winmain_args = argument_string(command_line);
-    w.winmain_show = w.startup_use_show ? w.startup_show : SW_SHOWDEFAULT;
+    startup.ran = true;
+    startup.winmain_arguments = argument_string(command_line);
+    startup.winmain_show = startup.use_show_window ? startup.show_window : SW_SHOWDEFAULT;
     static char arguments[32768];
-    std::snprintf(arguments, sizeof arguments, "%s", w.winmain_args.c_str());
+    std::snprintf(arguments, sizeof arguments, "%s", startup.winmain_arguments.c_str());
     int code;
     {
-        CallRecord c("WinMain", quoted(arguments) + ", " + number(w.winmain_show));
-        code = WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, arguments, w.winmain_show);
-        c.result(number(code));
+        detail::CallRecord c("WinMain",
+                             detail::Args().string(arguments).number(startup.winmain_show));
+        code = WinMain(reinterpret_cast<HINSTANCE>(detail::launcher_module), nullptr, arguments,
+                       startup.winmain_show);
+        c.result_number(code);
     }
     return code;
 }

@@ -7,7 +7,7 @@
 // the DC's background colour (opaque mode) and the anti-aliased glyphs are
 // blended onto it in the DC's text colour. Output is clipped to the
 // rectangle, the DC's clip rectangle and the client area.
-#include "platform/host/desktop.h"
+#include "platform/host/world.h"
 #include "platform/host/text_rendering.h"
 
 #include <ft2build.h>
@@ -236,16 +236,16 @@ void set_font_file(const std::string& path) { fonts().file = path; }
 } // namespace sim
 
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
-    CallRecord c("DrawTextA", handle_name(dc) + ", " + quoted(text, length) + ", " + number(length) +
-                                  ", " + rect_text(rect) + ", " + number(format));
+    CallRecord c("DrawTextA",
+                 Args().handle(dc).string(text, length).number(length).rect(rect).number(format));
     DeviceContext* d = find_dc(dc);
     Window* w = d ? find_window(d->window) : nullptr;
-    if (!d || d->released || !w || w->foreign || !text || !rect) {
+    if (!d || d->released || !w || w->owner != launcher_owner || !text || !rect) {
         c.result("0");
         return 0;
     }
     if (format & ~static_cast<UINT>(DT_WORDBREAK)) {
-        fault("DrawTextA: format " + number(format) + " has flags other than DT_WORDBREAK");
+        fault("DrawTextA: format " + std::to_string(format) + " has flags other than DT_WORDBREAK");
         c.result("0");
         return 0;
     }
@@ -299,6 +299,6 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) 
         }
     }
     int height = static_cast<int>(lines.size()) * size.cell;
-    c.result(number(height));
+    c.result_number(height);
     return height;
 }

@@ -1,31 +1,17 @@
 // Update regions, WM_PAINT, device contexts and rectangle filling.
 //
 // Each launcher window has a framebuffer for its client area. A window that
-// is shown needs its whole client area painted with the background erased;
-// a hidden window has nothing to paint. BeginPaint erases (WM_ERASEBKGND)
-// when asked, hands out a DC clipped to the update region and validates it.
-#include "platform/host/desktop.h"
+// is shown needs its whole client area painted; its background is erased at
+// once, and WM_PAINT follows through the queue. BeginPaint erases (sends
+// WM_ERASEBKGND) only what is still to be erased, hands out a DC clipped to
+// the update region and validates it.
+#include "platform/host/world.h"
 
 #include <algorithm>
 
 using namespace sim::detail;
 
 namespace sim::detail {
-
-// Non-client metrics as the classic theme has them: a captioned window has
-// a 3-pixel fixed frame and a 19-pixel caption (18 and a 1-pixel line); a
-// bordered window without caption has a 1-pixel border.
-RECT client_rect(const Window& w) {
-    int frame = 0, caption = 0;
-    if ((w.style & WS_CAPTION) == WS_CAPTION) {
-        frame = 3;
-        caption = 19;
-    } else if (w.style & WS_BORDER) {
-        frame = 1;
-    }
-    RECT r{0, 0, std::max(0, w.width - 2 * frame), std::max(0, w.height - 2 * frame - caption)};
-    return r;
-}
 
 void invalidate_client(Window& w, bool erase) {
     if (!w.visible)
@@ -49,56 +35,81 @@ void fill_pixels(Window& w, const RECT& rect, const RECT& clip, COLORREF color) 
                      static_cast<size_t>(x)] = pixel;
 }
 
-} // namespace sim::detail
-
-namespace {
-
 HDC new_dc(HWND window, bool for_paint, const RECT& clip) {
     World& w = world();
     DeviceContext dc;
     dc.window = window;
     dc.for_paint = for_paint;
     dc.clip = clip;
-    w.dcs.push_back(dc);
-    return dc_handle(w.dcs.size() - 1);
+    w.gdi.dcs.push_back(dc);
+    return dc_handle(w.gdi.dcs.size() - 1);
 }
 
-} // namespace
+void erase_now(HWND window) {
+    Window* w = find_window(window);
+    if (!w || !w->visible || !w->has_update || !w->erase_pending)
+        return;
+    HDC dc = new_dc(window, false, w->update);
+    // A window that does not erase stays marked, and BeginPaint says so.
+    if (call_window_proc(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0)) {
+        if (Window* again = find_window(window))
+            again->erase_pending = false;
+    }
+    world().gdi.dcs[reinterpret_cast<uintptr_t>(dc) - device_context_base].released = true;
+}
+
+GdiObject* find_object(HGDIOBJ handle) {
+    auto value = reinterpret_cast<uintptr_t>(handle);
+    World& w = world();
+    if (value < gdi_object_base || value - gdi_object_base >= w.gdi.objects.size())
+        return nullptr;
+    return &w.gdi.objects[value - gdi_object_base];
+}
+
+DeviceContext* find_dc(HDC dc) {
+    auto value = reinterpret_cast<uintptr_t>(dc);
+    World& w = world();
+    if (value < device_context_base || value - device_context_base >= w.gdi.dcs.size())
+        return nullptr;
+    return &w.gdi.dcs[value - device_context_base];
+}
+
+} // namespace sim::detail
 
 BOOL WINAPI InvalidateRgn(HWND window, HRGN region, BOOL erase) {
-    CallRecord c("InvalidateRgn", handle_name(window) + ", " + handle_name(region) + ", " +
-                                      bool_text(erase));
-    Window* w = find_window(window);
-    if (!w || w->foreign) {
-        c.result("FALSE");
+    CallRecord c("InvalidateRgn", Args().window(window).handle(region).boolean(erase));
+    if (!is_launcher_window(window)) {
+        set_last_error(ERROR_INVALID_WINDOW_HANDLE);
+        c.result_bool(FALSE);
         return FALSE;
     }
     if (region)
         fault("InvalidateRgn: only the whole client area (no region) is supported");
-    invalidate_client(*w, erase != FALSE);
-    c.result("TRUE");
+    invalidate_client(*find_window(window), erase != FALSE);
+    c.result_bool(TRUE);
     return TRUE;
 }
 
 BOOL WINAPI UpdateWindow(HWND window) {
-    CallRecord c("UpdateWindow", handle_name(window));
+    CallRecord c("UpdateWindow", Args().window(window));
     Window* w = find_window(window);
-    if (!w || w->foreign) {
-        c.result("FALSE");
+    if (!w || w->owner != launcher_owner) {
+        set_last_error(ERROR_INVALID_WINDOW_HANDLE);
+        c.result_bool(FALSE);
         return FALSE;
     }
     // WM_PAINT goes straight to the procedure, and only when there is
     // something to paint.
     if (w->visible && w->has_update)
         call_window_proc(window, WM_PAINT, 0, 0);
-    c.result("TRUE");
+    c.result_bool(TRUE);
     return TRUE;
 }
 
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
-    CallRecord c("BeginPaint", handle_name(window));
+    CallRecord c("BeginPaint", Args().window(window));
     Window* w = find_window(window);
-    if (!w || w->foreign || !paint) {
+    if (!w || w->owner != launcher_owner || !paint) {
         c.result("NULL");
         return nullptr;
     }
@@ -114,28 +125,28 @@ HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
     paint->rcPaint = area;
     paint->fErase = FALSE;
     if (erase)
-        paint->fErase = call_window_proc(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE
-                                                                                                  : TRUE;
-    c.result(handle_name(dc) + " " + rect_text(&area));
+        paint->fErase =
+            call_window_proc(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+    c.result(handle_name(dc) + " " + Args().rect(&area).args_text());
     return dc;
 }
 
 BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
-    CallRecord c("EndPaint", handle_name(window) + ", " + (paint ? handle_name(paint->hdc) : "NULL"));
+    CallRecord c("EndPaint", Args().window(window).handle(paint ? paint->hdc : nullptr));
     DeviceContext* dc = paint ? find_dc(paint->hdc) : nullptr;
     if (!dc || !dc->for_paint || dc->released || dc->window != window) {
-        c.result("FALSE");
+        c.result_bool(FALSE);
         return FALSE;
     }
     dc->released = true;
-    c.result("TRUE");
+    c.result_bool(TRUE);
     return TRUE;
 }
 
 HDC WINAPI GetDC(HWND window) {
-    CallRecord c("GetDC", handle_name(window));
+    CallRecord c("GetDC", Args().window(window));
     Window* w = find_window(window);
-    if (!w || w->foreign) {
+    if (!w || w->owner != launcher_owner) {
         c.result("NULL");
         return nullptr;
     }
@@ -145,28 +156,28 @@ HDC WINAPI GetDC(HWND window) {
 }
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {
-    CallRecord c("ReleaseDC", handle_name(window) + ", " + handle_name(dc));
+    CallRecord c("ReleaseDC", Args().window(window).handle(dc));
     DeviceContext* d = find_dc(dc);
     if (!d || d->for_paint || d->released || d->window != window) {
-        c.result("0");
+        c.result_number(0);
         return 0;
     }
     d->released = true;
-    c.result("1");
+    c.result_number(1);
     return 1;
 }
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
-    CallRecord c("FillRect", handle_name(dc) + ", " + rect_text(rect) + ", " + handle_name(brush));
+    CallRecord c("FillRect", Args().handle(dc).rect(rect).handle(brush));
     DeviceContext* d = find_dc(dc);
     GdiObject* b = find_object(brush);
     Window* w = d ? find_window(d->window) : nullptr;
     if (!d || d->released || !w || !rect || !b || b->kind != ObjectKind::brush) {
-        c.result("0");
+        c.result_number(0);
         return 0;
     }
     // Windows' rectangles leave out their right and bottom edges.
     fill_pixels(*w, *rect, d->clip, b->color);
-    c.result("1");
+    c.result_number(1);
     return 1;
 }
