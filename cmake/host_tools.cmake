@@ -5,7 +5,8 @@
 set(launcher_host_tool_names
   implode_tool          # compresses the payloads
   payload_figures_tool  # the figures header and the host build's payload sources
-  demo_files_tool)      # the demo data and the host build's stand-in installer
+  demo_files_tool       # the demo data and the host build's stand-in installer
+  launcher_icon_tool)   # draws the launcher's icon
 
 # Host tree: makes the executable `target` available as host::<target>.
 function(launcher_host_tool target)
