@@ -31,6 +31,17 @@ check_launcher_input(LAUNCHER_INSTALLER_FILE installer)
 check_launcher_input(LAUNCHER_DATA_FILE data)
 check_launcher_input(LAUNCHER_ICON_FILE icon)
 
+# Make decides by time stamps alone: a packager's file chosen in place of
+# another, but older than the payloads made before, would leave those in
+# place. This file changes whenever the choice does, and every rule that makes
+# something from the chosen files depends on it.
+set(LAUNCHER_INPUT_CHOICE ${CMAKE_BINARY_DIR}/payloads/chosen_inputs.txt)
+file(CONFIGURE OUTPUT ${LAUNCHER_INPUT_CHOICE} CONTENT
+"installer: ${LAUNCHER_INSTALLER_FILE}
+data: ${LAUNCHER_DATA_FILE}
+icon: ${LAUNCHER_ICON_FILE}
+")
+
 # add_launcher_payloads(INSTALLER <file or target> DATA <file or target>
 #                       [DEPENDS <targets that make the files>...])
 #
@@ -75,7 +86,7 @@ function(add_launcher_payloads)
     add_custom_command(
       OUTPUT ${${stream}_stream}
       COMMAND host::implode_tool compress --dict 6 --level best ${${role}_file} ${${stream}_stream}
-      DEPENDS ${${role}_depends} ${arg_DEPENDS} $<TARGET_FILE:host::implode_tool>
+      DEPENDS ${${role}_depends} ${arg_DEPENDS} ${LAUNCHER_INPUT_CHOICE} $<TARGET_FILE:host::implode_tool>
       COMMENT "Compressing the ${stream} payload"
       VERBATIM)
   endforeach()
@@ -84,7 +95,7 @@ function(add_launcher_payloads)
     COMMAND host::payload_figures_tool header ${INSTALLER_file} ${installer_stream} ${DATA_file}
             ${data_stream} ${header}
     DEPENDS ${installer_stream} ${data_stream} ${INSTALLER_depends} ${DATA_depends}
-            $<TARGET_FILE:host::payload_figures_tool>
+            ${LAUNCHER_INPUT_CHOICE} $<TARGET_FILE:host::payload_figures_tool>
     COMMENT "Checking the payloads and generating payload/payload_figures.h"
     VERBATIM)
   add_custom_target(launcher_payload_files DEPENDS ${installer_stream} ${data_stream} ${header})
