@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root), builds the host tree with the
-# sanitizers and the two Windows trees, runs every test with ctest, then runs each
-# fuzzer for a bounded time.
+# sanitizers and then the two Windows trees, which use its tools, runs every test
+# with ctest, then runs each fuzzer for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,8 +9,9 @@ scripts/install-deps.sh
 jobs=$(nproc)
 cmake --preset host >/dev/null
 cmake --build build/host -j"$jobs"
+# The Windows trees make their payloads with the host tree's tools.
 for preset in windows-i686 windows-x86_64; do
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DLAUNCHER_HOST_TOOLS="$PWD/build/host" >/dev/null
   cmake --build "build/$preset" -j"$jobs"
 done
 

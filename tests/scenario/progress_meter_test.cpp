@@ -19,7 +19,7 @@ using scenario::call_mark;
 using scenario::calls_since;
 
 const std::vector<std::string> pump_calls = {"InvalidateRgn", "UpdateWindow", "PeekMessageA",
-                                             "wndproc"};
+                                             "TranslateMessage", "DispatchMessageA", "wndproc"};
 
 struct MeterCase {
     const char* intent;
@@ -46,23 +46,40 @@ TEST_P(Meter, RepaintsOnEvenValuesOnly) {
     scenario::expect_no_faults();
 }
 
+// The scale is 300 pixels over the payloads' summed compressed size, which
+// this build carries, so the cases follow from that sum: the bytes of the
+// first whole request at which the bar reaches `value` pixels, and of the
+// last request before it.
+constexpr int64_t request = 2048;
+constexpr int64_t total = static_cast<int64_t>(free_space_threshold);
+static_assert(request * 300 < total, "one request moves the bar by less than a pixel");
+static_assert(total * 2 < (int64_t{1} << 31));
+
+constexpr int32_t first_request_at(int64_t value) {
+    return static_cast<int32_t>((value * total + request * 300 - 1) / (request * 300) * request);
+}
+
+constexpr int32_t last_request_before(int64_t value) {
+    return static_cast<int32_t>(first_request_at(value) - request);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Table, Meter,
     testing::Values(MeterCase{"before the first request", 0, 0, true},
-                    MeterCase{"request 1", 2048, 0, true}, MeterCase{"request 2", 4096, 0, true},
-                    MeterCase{"request 3", 6144, 0, true}, MeterCase{"request 4", 8192, 1, false},
-                    MeterCase{"request 5", 10240, 1, false},
-                    MeterCase{"request 6", 12288, 1, false},
-                    MeterCase{"request 7", 14336, 2, true},
-                    MeterCase{"exactly both payloads", 1879320, 300, true},
-                    MeterCase{"past the total, odd", 921 * 2048, 301, false},
-                    MeterCase{"past the total, even", 925 * 2048, 302, true}),
+                    MeterCase{"the first request", 2048, 0, true},
+                    MeterCase{"the last request at 0", last_request_before(1), 0, true},
+                    MeterCase{"the first request at 1", first_request_at(1), 1, false},
+                    MeterCase{"the last request at 1", last_request_before(2), 1, false},
+                    MeterCase{"the first request at 2", first_request_at(2), 2, true},
+                    MeterCase{"exactly both payloads", static_cast<int32_t>(total), 300, true},
+                    MeterCase{"past the total, odd", first_request_at(301), 301, false},
+                    MeterCase{"past the total, even", first_request_at(302), 302, true}),
     scenario::IntentName());
 
 TEST(Meter, DoubleProductEqualsTheExactQuotientForEveryWholeRequest) {
     progress_scale = payload_progress_scale;
     for (int64_t bytes = 0; bytes < (int64_t{1} << 31); bytes += 2048) {
-        int32_t exact = static_cast<int32_t>(bytes * 300 / 1879320);
+        int32_t exact = static_cast<int32_t>(bytes * 300 / total);
         ASSERT_EQ(progress_for(static_cast<int32_t>(bytes)), exact) << bytes;
     }
 }
@@ -76,7 +93,8 @@ TEST(Meter, HiddenWindowDrawsNothingButOneMessageIsStillTaken) {
     EXPECT_TRUE(scenario::same_calls(
         {"InvalidateRgn(hwnd1, NULL, FALSE) = TRUE", "UpdateWindow(hwnd1) = TRUE",
          "PeekMessageA(hwnd1, 0, 0, PM_REMOVE) = TRUE {hwnd1, WM_USER+5, 0, 0}",
-         "wndproc(hwnd1, WM_USER+5, 0, 0) = 0"},
+         "TranslateMessage({hwnd1, WM_USER+5, 0, 0}) = FALSE",
+         "DispatchMessageA({hwnd1, WM_USER+5, 0, 0}) = 0", "wndproc(hwnd1, WM_USER+5, 0, 0) = 0"},
         calls_since(mark, pump_calls)));
     EXPECT_TRUE(calls_since(mark, {"BeginPaint", "FillRect"}).empty());
     // The second message waits for the next even value.

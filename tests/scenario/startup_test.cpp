@@ -5,6 +5,7 @@
 #include "desktop_programs.h"
 #include "intent_names.h"
 #include "launcher_scenario.h"
+#include "payload/payload_figures.h"
 
 #include <gtest/gtest.h>
 
@@ -214,11 +215,20 @@ TEST_P(FreeSpace, DecidesWhetherTheRunGoesOn) {
     expect_no_faults();
 }
 
+// The threshold is the payloads' summed compressed size, which this build
+// carries; the cases around it follow from it.
+static_assert(free_space_threshold <= 0xFFFFFFFF);
+constexpr DWORD threshold = static_cast<DWORD>(free_space_threshold);
+constexpr DWORD clusters_for_threshold = (threshold + 4095) / 4096;
+
 INSTANTIATE_TEST_SUITE_P(
     Table, FreeSpace,
-    testing::Values(SpaceCase{"exactly the threshold", true, 1, 1, 1879320, 0},
-                    SpaceCase{"one byte under", true, 1, 1, 1879319, 1},
-                    SpaceCase{"threshold from a cluster product", true, 8, 3, 78305, 0},
+    testing::Values(SpaceCase{"exactly the threshold", true, 1, 1, threshold, 0},
+                    SpaceCase{"one byte under", true, 1, 1, threshold - 1, 1},
+                    SpaceCase{"threshold reached by a cluster product", true, 8, 512,
+                              clusters_for_threshold, 0},
+                    SpaceCase{"one cluster short of it", true, 8, 512, clusters_for_threshold - 1,
+                              1},
                     SpaceCase{"product above 32 bits (about 16 GB)", true, 8, 512, 4000000, 0},
                     SpaceCase{"product above 32 bits from the largest counts", true, 128, 4096,
                               0xFFFFFFFF, 0},
