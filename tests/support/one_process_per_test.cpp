@@ -3,6 +3,8 @@
 // test runs in a process of its own. ctest already starts one process per
 // test (and sets LAUNCHER_TEST_CHILD); run directly, this main lists the
 // selected tests and runs each in a child process.
+#include "carried_installer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -79,8 +81,11 @@ int run_child(const char* self, const std::string& test) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (std::getenv("LAUNCHER_TEST_CHILD") || GTEST_FLAG_GET(list_tests))
+    if (std::getenv("LAUNCHER_TEST_CHILD") || GTEST_FLAG_GET(list_tests)) {
+        // Every launcher carries its payloads, as its executable would.
+        scenario::register_carried_payloads();
         return RUN_ALL_TESTS();
+    }
     setenv("LAUNCHER_TEST_CHILD", "1", 1);
     std::vector<std::string> failed;
     std::vector<std::string> tests = selected_tests(argv[0]);

@@ -50,6 +50,9 @@ struct FileSystem {
     std::set<std::string> read_only; // host paths of files made read-only
     std::vector<FileFault> faults;
     std::vector<DiskBudget> budgets;
+    // Writing takes time: bytes a millisecond of virtual time (0: none).
+    uint64_t write_bytes_per_ms = 0;
+    uint64_t write_backlog = 0; // bytes written that have not yet filled a millisecond
 };
 
 // Where a Windows path leads on the host, or the Windows error that says why

@@ -384,6 +384,11 @@ void refuse_move(const std::string& path, DWORD error, int times) {
     world().files.faults.push_back(FileFault{FileCall::move, path, error, times});
 }
 
+void set_write_speed(uint64_t bytes_per_ms) {
+    world().files.write_bytes_per_ms = bytes_per_ms;
+    world().files.write_backlog = 0;
+}
+
 void fill_disk_after(const std::string& path, uint64_t bytes) {
     world().files.budgets.push_back(DiskBudget{path, bytes});
 }

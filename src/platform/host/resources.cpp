@@ -107,6 +107,13 @@ namespace sim {
 
 void add_resource(const std::string& name, const std::string& type, const void* bytes,
                   size_t size) {
+    // A second registration of a name and type replaces the first, as
+    // UpdateResource does in an executable.
+    for (detail::Resource& r : world().resources.entries)
+        if (same_name(r.name, name) && same_name(r.type, type)) {
+            r = detail::Resource{name, type, bytes, size};
+            return;
+        }
     world().resources.entries.push_back(detail::Resource{name, type, bytes, size});
 }
 

@@ -186,6 +186,14 @@ int _write(int descriptor, const void* buffer, unsigned int count) {
     }
     file.position = end;
     c.result_number(count);
+    FileSystem& files = world().files;
+    if (files.write_bytes_per_ms != 0) {
+        files.write_backlog += out.size();
+        const uint64_t ms = files.write_backlog / files.write_bytes_per_ms;
+        files.write_backlog %= files.write_bytes_per_ms;
+        if (ms != 0)
+            advance_to(now() + ms);
+    }
     return static_cast<int>(count);
 }
 

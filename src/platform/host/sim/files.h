@@ -48,6 +48,11 @@ void refuse_move(const std::string& path, DWORD error = ERROR_SHARING_VIOLATION,
 // full for it: a write that does not fit fails whole with ENOSPC.
 void fill_disk_after(const std::string& path, uint64_t bytes);
 
+// Writing takes virtual time, as on a real disk: each _write moves the clock
+// on by its bytes at this speed, so that other processes act while a file
+// grows. 0 (the default) makes writes take no time.
+void set_write_speed(uint64_t bytes_per_ms);
+
 // ---- after (or during) the run ----
 
 // The file's bytes, or nothing when there is no such file.
