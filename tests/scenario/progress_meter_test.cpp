@@ -22,7 +22,7 @@ const std::vector<std::string> pump_calls = {"InvalidateRgn", "UpdateWindow", "P
                                              "wndproc"};
 
 struct MeterCase {
-    const char* intent;
+    const char *intent;
     int32_t bytes;
     int32_t value;
     bool repaints;
@@ -31,7 +31,7 @@ struct MeterCase {
 class Meter : public testing::TestWithParam<MeterCase> {};
 
 TEST_P(Meter, RepaintsOnEvenValuesOnly) {
-    const MeterCase& c = GetParam();
+    const MeterCase &c = GetParam();
     scenario::open_progress_window();
     scenario::show_progress_window();
     bytes_requested = c.bytes;
@@ -41,7 +41,8 @@ TEST_P(Meter, RepaintsOnEvenValuesOnly) {
     std::vector<std::string> expected;
     if (c.repaints)
         expected = {"InvalidateRgn(hwnd1, NULL, FALSE) = TRUE", "UpdateWindow(hwnd1) = TRUE",
-                    "wndproc(hwnd1, WM_PAINT, 0, 0) = 1", "PeekMessageA(hwnd1, 0, 0, PM_REMOVE) = FALSE"};
+                    "wndproc(hwnd1, WM_PAINT, 0, 0) = 1",
+                    "PeekMessageA(hwnd1, 0, 0, PM_REMOVE) = FALSE"};
     EXPECT_TRUE(scenario::same_calls(expected, calls_since(mark, pump_calls))) << c.intent;
     scenario::expect_no_faults();
 }
@@ -52,8 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MeterCase{"request 1", 2048, 0, true}, MeterCase{"request 2", 4096, 0, true},
                     MeterCase{"request 3", 6144, 0, true}, MeterCase{"request 4", 8192, 1, false},
                     MeterCase{"request 5", 10240, 1, false},
-                    MeterCase{"request 6", 12288, 1, false},
-                    MeterCase{"request 7", 14336, 2, true},
+                    MeterCase{"request 6", 12288, 1, false}, MeterCase{"request 7", 14336, 2, true},
                     MeterCase{"exactly both payloads", 1879320, 300, true},
                     MeterCase{"past the total, odd", 921 * 2048, 301, false},
                     MeterCase{"past the total, even", 925 * 2048, 302, true}),
