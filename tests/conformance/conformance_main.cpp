@@ -13,7 +13,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     int peer_exit_code = 0;
     if (conformance::run_as_peer(argc, argv, peer_exit_code))
         return peer_exit_code;
@@ -22,14 +22,14 @@ int main(int argc, char** argv) {
     std::vector<conformance::Scenario> all;
     for (auto part : {conformance::message_scenarios, conformance::delivery_scenarios,
                       conformance::file_scenarios, conformance::process_scenarios})
-        for (conformance::Scenario& s : part())
+        for (conformance::Scenario &s : part())
             all.push_back(std::move(s));
 
     int passed = 0, failed = 0, skipped = 0;
     const bool wine = conformance::under_wine();
-    for (const conformance::Scenario& s : all) {
-        const bool needs_small_drive = std::string(s.name) == "free_space" ||
-                                       std::string(s.name) == "full_disk";
+    for (const conformance::Scenario &s : all) {
+        const bool needs_small_drive =
+            std::string(s.name) == "free_space" || std::string(s.name) == "full_disk";
         if (needs_small_drive && conformance::small_drive().empty()) {
             std::printf("SKIPPED %s: no small drive given\n", s.name);
             ++skipped;
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         std::printf("%s %s: %s\n", ok ? "PASS" : "FAIL", s.name, s.claim);
         if (!ok)
             std::printf("%s", report.c_str());
-        for (const conformance::Row& row : s.table)
+        for (const conformance::Row &row : s.table)
             if (*row.note)
                 std::printf("    note on \"%s\": %s%s\n", row.line.c_str(), row.note,
                             row.wine_line.empty()
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
                                 : (" (under Wine: \"" + row.wine_line + "\")").c_str());
         ++(ok ? passed : failed);
     }
-    std::printf("%s: %d passed, %d failed, %d skipped\n",
-                wine ? "under Wine" : "simulated desktop", passed, failed, skipped);
+    std::printf("%s: %d passed, %d failed, %d skipped\n", wine ? "under Wine" : "simulated desktop",
+                passed, failed, skipped);
     return failed == 0 ? 0 : 1;
 }

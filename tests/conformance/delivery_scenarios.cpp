@@ -12,7 +12,7 @@ namespace {
 // Long enough for a started process to have sent its message, under Wine too.
 constexpr DWORD settle_ms = 3000;
 
-PROCESS_INFORMATION start(Role role, const char* file) {
+PROCESS_INFORMATION start(Role role, const char *file) {
     std::string path = work_folder() + "\\" + file;
     PROCESS_INFORMATION process{};
     if (!place_peer(path, role))
@@ -34,20 +34,25 @@ HWND wait_for_peer_window() {
 
 std::string wait_text(DWORD result) {
     switch (result) {
-    case WAIT_OBJECT_0: return "WAIT_OBJECT_0";
-    case WAIT_TIMEOUT: return "WAIT_TIMEOUT";
-    case WAIT_FAILED: return "WAIT_FAILED";
-    default: return std::to_string(result);
+    case WAIT_OBJECT_0:
+        return "WAIT_OBJECT_0";
+    case WAIT_TIMEOUT:
+        return "WAIT_TIMEOUT";
+    case WAIT_FAILED:
+        return "WAIT_FAILED";
+    default:
+        return std::to_string(result);
     }
 }
 
-void end_peer(HWND peer_window, const PROCESS_INFORMATION& peer, std::vector<std::string>& observed) {
+void end_peer(HWND peer_window, const PROCESS_INFORMATION &peer,
+              std::vector<std::string> &observed) {
     record(nullptr, nullptr);
     SendMessageA(peer_window, WM_COMMAND, peer_quit_command, 0);
     observed.push_back("peer told to end: " + wait_text(WaitForSingleObject(peer.hProcess, 10000)));
 }
 
-void not_during_sleep_or_wait(std::vector<std::string>& observed) {
+void not_during_sleep_or_wait(std::vector<std::string> &observed) {
     HWND window = make_window();
     PROCESS_INFORMATION holder = start(Role::hold, "hold.exe");
     HWND peer_window = wait_for_peer_window();
@@ -59,13 +64,14 @@ void not_during_sleep_or_wait(std::vector<std::string>& observed) {
     observed.push_back(wait_text(WaitForSingleObject(holder.hProcess, 500)));
     observed.push_back("-- PeekMessageA");
     MSG message;
-    observed.push_back("PeekMessageA = " + std::to_string(PeekMessageA(&message, window, 0, 0, PM_REMOVE)));
+    observed.push_back("PeekMessageA = " +
+                       std::to_string(PeekMessageA(&message, window, 0, 0, PM_REMOVE)));
     observed.push_back("sender: " + wait_text(WaitForSingleObject(sender.hProcess, 10000)));
     end_peer(peer_window, holder, observed);
     put_away(window);
 }
 
-void inside_get_message(std::vector<std::string>& observed) {
+void inside_get_message(std::vector<std::string> &observed) {
     HWND window = make_window();
     PROCESS_INFORMATION sender = start(Role::send_hello, "send_hello.exe");
     record(window, &observed);
@@ -80,7 +86,7 @@ void inside_get_message(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void inside_send_message(std::vector<std::string>& observed) {
+void inside_send_message(std::vector<std::string> &observed) {
     HWND window = make_window();
     PROCESS_INFORMATION holder = start(Role::hold, "hold.exe");
     HWND peer_window = wait_for_peer_window();
@@ -95,7 +101,7 @@ void inside_send_message(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void inside_message_box(std::vector<std::string>& observed) {
+void inside_message_box(std::vector<std::string> &observed) {
     HWND window = make_window();
     PROCESS_INFORMATION closer = start(Role::close_box, "close_box.exe");
     record(window, &observed);
@@ -106,7 +112,7 @@ void inside_message_box(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void wait_on_null(std::vector<std::string>& observed) {
+void wait_on_null(std::vector<std::string> &observed) {
     SetLastError(0);
     DWORD result = WaitForSingleObject(NULL, 100);
     observed.push_back(wait_text(result) + " error=" + std::to_string(GetLastError()));

@@ -11,15 +11,17 @@ namespace {
 constexpr int write_flags = _O_WRONLY | _O_CREAT | _O_BINARY;
 constexpr int permission = _S_IREAD | _S_IWRITE;
 
-std::string path_of(const char* name) { return work_folder() + "\\" + name; }
+std::string path_of(const char *name) {
+    return work_folder() + "\\" + name;
+}
 
-void write_file(const std::string& path, int flags, const char* bytes) {
+void write_file(const std::string &path, int flags, const char *bytes) {
     int fd = _open(path.c_str(), flags, permission);
     _write(fd, bytes, static_cast<unsigned>(strlen(bytes)));
     _close(fd);
 }
 
-std::string contents(const std::string& path) {
+std::string contents(const std::string &path) {
     int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY, 0);
     if (fd < 0)
         return "(cannot open)";
@@ -28,12 +30,13 @@ std::string contents(const std::string& path) {
     _close(fd);
     std::string out;
     for (int i = 0; i < got; ++i)
-        out += buffer[i] == '\r' ? std::string("\\r") : buffer[i] == '\n' ? std::string("\\n")
-                                                                             : std::string(1, buffer[i]);
+        out += buffer[i] == '\r'   ? std::string("\\r")
+               : buffer[i] == '\n' ? std::string("\\n")
+                                   : std::string(1, buffer[i]);
     return out;
 }
 
-void open_flags(std::vector<std::string>& observed) {
+void open_flags(std::vector<std::string> &observed) {
     const std::string path = path_of("open.bin");
     DeleteFileA(path.c_str());
     write_file(path, write_flags | _O_TRUNC, "ABCDEFGH");
@@ -44,11 +47,12 @@ void open_flags(std::vector<std::string>& observed) {
     int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC, permission);
     int written = _write(fd, "a\nb", 3);
     _close(fd);
-    observed.push_back("text mode: _write = " + std::to_string(written) + ", file " + contents(path));
+    observed.push_back("text mode: _write = " + std::to_string(written) + ", file " +
+                       contents(path));
     errno = 0;
     fd = _open(path_of("missing.bin").c_str(), _O_WRONLY | _O_BINARY, permission);
-    observed.push_back("missing file without _O_CREAT: " + std::to_string(fd) + " errno=" +
-                       std::to_string(errno));
+    observed.push_back("missing file without _O_CREAT: " + std::to_string(fd) +
+                       " errno=" + std::to_string(errno));
     DeleteFileA(path.c_str());
 }
 
@@ -56,13 +60,14 @@ std::string outcome(BOOL result) {
     return std::to_string(result) + " error=" + std::to_string(result ? 0 : GetLastError());
 }
 
-void busy_files(std::vector<std::string>& observed) {
+void busy_files(std::vector<std::string> &observed) {
     const std::string open_path = path_of("held.bin");
     write_file(open_path, write_flags | _O_TRUNC, "held");
     int held = _open(open_path.c_str(), write_flags, permission);
     observed.push_back("-- a file the runtime holds open");
     observed.push_back("DeleteFileA = " + outcome(DeleteFileA(open_path.c_str())));
-    observed.push_back("MoveFileA = " + outcome(MoveFileA(open_path.c_str(), path_of("held2.bin").c_str())));
+    observed.push_back("MoveFileA = " +
+                       outcome(MoveFileA(open_path.c_str(), path_of("held2.bin").c_str())));
     _close(held);
     observed.push_back("after _close, DeleteFileA = " + outcome(DeleteFileA(open_path.c_str())));
 
@@ -82,7 +87,8 @@ void busy_files(std::vector<std::string>& observed) {
     observed.push_back("DeleteFileA = " + outcome(DeleteFileA(busy.c_str())));
     errno = 0;
     int fd = _open(busy.c_str(), write_flags, permission);
-    observed.push_back("_open for writing = " + std::to_string(fd) + " errno=" + std::to_string(errno));
+    observed.push_back("_open for writing = " + std::to_string(fd) +
+                       " errno=" + std::to_string(errno));
     if (fd >= 0)
         _close(fd);
     observed.push_back("MoveFileA = " + outcome(MoveFileA(busy.c_str(), moved.c_str())));
@@ -91,13 +97,13 @@ void busy_files(std::vector<std::string>& observed) {
     observed.push_back("after its end, DeleteFileA = " + outcome(DeleteFileA(moved.c_str())));
 }
 
-uint64_t free_on(const std::string& root) {
+uint64_t free_on(const std::string &root) {
     DWORD sectors = 0, bytes = 0, free_clusters = 0, total = 0;
     GetDiskFreeSpaceA(root.c_str(), &sectors, &bytes, &free_clusters, &total);
     return uint64_t{sectors} * bytes * free_clusters;
 }
 
-void free_space(std::vector<std::string>& observed) {
+void free_space(std::vector<std::string> &observed) {
     const std::string root = small_drive();
     const std::string path = root + "space.bin";
     const uint64_t before = free_on(root);
@@ -107,15 +113,17 @@ void free_space(std::vector<std::string>& observed) {
         _write(fd, block, sizeof block);
     _close(fd);
     const uint64_t after = free_on(root);
-    observed.push_back("free space after writing 1 MiB: " +
-                       std::string(before - after == 1048576 ? "1 MiB less" : "changed by " +
-                                   std::to_string(static_cast<long long>(before - after))));
+    observed.push_back(
+        "free space after writing 1 MiB: " +
+        std::string(before - after == 1048576
+                        ? "1 MiB less"
+                        : "changed by " + std::to_string(static_cast<long long>(before - after))));
     DeleteFileA(path.c_str());
     observed.push_back(std::string("after deleting it: ") +
                        (free_on(root) == before ? "as before" : "not as before"));
 }
 
-void full_disk(std::vector<std::string>& observed) {
+void full_disk(std::vector<std::string> &observed) {
     const std::string path = small_drive() + "full.bin";
     static char block[3000];
     int fd = _open(path.c_str(), write_flags | _O_TRUNC, permission);
@@ -186,8 +194,8 @@ std::vector<Scenario> file_scenarios() {
               "with ENOSPC and writes nothing, which the simulated desktop does; Wine's runtime "
               "writes what fits and fails with errno taken from a successful WriteFile",
               "the write that does not fit returns -1 errno=22"},
-             {"the file holds the whole writes before it", false,
-              "Wine writes the part that fits", "the file holds part of it too"},
+             {"the file holds the whole writes before it", false, "Wine writes the part that fits",
+              "the file holds part of it too"},
          },
          full_disk},
     };

@@ -7,12 +7,12 @@ namespace conformance {
 
 namespace {
 
-void create_window(std::vector<std::string>& observed) {
+void create_window(std::vector<std::string> &observed) {
     HWND window = make_window_recording(observed);
     put_away(window);
 }
 
-void set_window_pos_shows(std::vector<std::string>& observed) {
+void set_window_pos_shows(std::vector<std::string> &observed) {
     HWND window = make_window();
     record(window, &observed);
     SetWindowPos(window, NULL, 0, 0, 321, 125, SWP_SHOWWINDOW);
@@ -21,7 +21,7 @@ void set_window_pos_shows(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void show_window_hides(std::vector<std::string>& observed) {
+void show_window_hides(std::vector<std::string> &observed) {
     HWND window = make_window();
     show_and_settle(window);
     record(window, &observed);
@@ -31,7 +31,7 @@ void show_window_hides(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void show_window_shows(std::vector<std::string>& observed) {
+void show_window_shows(std::vector<std::string> &observed) {
     HWND window = make_window();
     show_and_settle(window);
     put_away(window);
@@ -42,7 +42,7 @@ void show_window_shows(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void posted_before_paint(std::vector<std::string>& observed) {
+void posted_before_paint(std::vector<std::string> &observed) {
     HWND window = make_window();
     show_and_settle(window);
     record(window, &observed);
@@ -53,7 +53,7 @@ void posted_before_paint(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void quit_after_posted(std::vector<std::string>& observed) {
+void quit_after_posted(std::vector<std::string> &observed) {
     HWND window = make_window();
     record(window, &observed);
     PostMessageA(window, WM_USER + 1, 0, 0);
@@ -68,7 +68,7 @@ void quit_after_posted(std::vector<std::string>& observed) {
     put_away(window);
 }
 
-void update_and_erase(std::vector<std::string>& observed) {
+void update_and_erase(std::vector<std::string> &observed) {
     HWND window = make_window();
     show_and_settle(window);
     record(window, &observed);

@@ -5,17 +5,17 @@
 namespace conformance {
 
 namespace {
-std::string side_by_side(const std::string& left, const std::string& right) {
+std::string side_by_side(const std::string &left, const std::string &right) {
     constexpr size_t width = 44;
     std::string l = left.size() > width ? left.substr(0, width) : left;
     return "    " + l + std::string(width - l.size(), ' ') + " | " + right + "\n";
 }
 } // namespace
 
-bool matches(const std::vector<Row>& rows, const std::vector<std::string>& observed,
-             bool under_wine, std::string& report) {
+bool matches(const std::vector<Row> &rows, const std::vector<std::string> &observed,
+             bool under_wine, std::string &report) {
     std::vector<Row> table = rows;
-    for (Row& row : table)
+    for (Row &row : table)
         if (under_wine && !row.wine_line.empty())
             row.line = row.wine_line;
     report = side_by_side("expected", "observed");
@@ -31,8 +31,9 @@ bool matches(const std::vector<Row>& rows, const std::vector<std::string>& obser
             ++row;
         } else {
             ok = false;
-            report += side_by_side(row < table.size() ? table[row].line : "",
-                                   (line < observed.size() ? observed[line] : "") + "   <-- differs");
+            report +=
+                side_by_side(row < table.size() ? table[row].line : "",
+                             (line < observed.size() ? observed[line] : "") + "   <-- differs");
             // Show the rest as it is.
             for (++row, ++line; row < table.size() || line < observed.size(); ++row, ++line)
                 report += side_by_side(row < table.size() ? table[row].line : "",

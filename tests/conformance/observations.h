@@ -12,22 +12,22 @@ namespace conformance {
 struct Row {
     std::string line;
     bool optional = false;
-    const char* note = "";   // where Wine and Windows (or the desktop) differ, and why
+    const char *note = "";   // where Wine and Windows (or the desktop) differ, and why
     std::string wine_line{}; // what Wine shows instead, where it is known to differ
 };
 
 struct Scenario {
-    const char* name;
-    const char* claim; // what about Windows the launcher relies on
+    const char *name;
+    const char *claim; // what about Windows the launcher relies on
     std::vector<Row> table;
-    void (*run)(std::vector<std::string>& observed);
+    void (*run)(std::vector<std::string> &observed);
 };
 
 // Observed lines must follow the table in order, each matching its row; an
 // optional row may be missing, any other difference fails. The report shows
 // both side by side.
-bool matches(const std::vector<Row>& table, const std::vector<std::string>& observed,
-             bool under_wine, std::string& report);
+bool matches(const std::vector<Row> &table, const std::vector<std::string> &observed,
+             bool under_wine, std::string &report);
 
 std::vector<Scenario> message_scenarios();
 std::vector<Scenario> delivery_scenarios();

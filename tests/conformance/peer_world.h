@@ -29,17 +29,17 @@ enum class Role {
 
 // Prepares the world: on Windows nothing; in the simulated desktop the
 // folders and drives that the Windows run is given on its command line.
-void prepare_world(int argc, char** argv);
+void prepare_world(int argc, char **argv);
 // The folder the scenarios work in (exists, no blanks in its path) and a
 // drive root with a few MiB of free space for the disk scenarios ("" when
 // there is none).
 std::string work_folder();
 std::string small_drive();
 // Puts a program that plays the role at this path.
-bool place_peer(const std::string& path, Role role);
+bool place_peer(const std::string &path, Role role);
 // Runs as a peer when this process was started as one; returns true then,
 // with the exit code.
-bool run_as_peer(int argc, char** argv, int& exit_code);
+bool run_as_peer(int argc, char **argv, int &exit_code);
 bool under_wine();
 
 } // namespace conformance

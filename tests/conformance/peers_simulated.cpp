@@ -12,16 +12,20 @@ const sim::WindowName own_window{own_class, own_title};
 const sim::WindowName peer_window{peer_class, peer_title};
 } // namespace
 
-void prepare_world(int, char**) {
+void prepare_world(int, char **) {
     sim::make_folder(work_folder());
     // A drive of 4 MiB in 4 KiB clusters, as the small tmpfs of the Wine run.
     sim::set_drive('T', 8, 512, 1024, 1024);
 }
 
-std::string work_folder() { return "C:\\conformance"; }
-std::string small_drive() { return "T:\\"; }
+std::string work_folder() {
+    return "C:\\conformance";
+}
+std::string small_drive() {
+    return "T:\\";
+}
 
-bool place_peer(const std::string& path, Role role) {
+bool place_peer(const std::string &path, Role role) {
     sim::put_file(path, std::string("MZ peer"));
     sim::Program program("peer");
     switch (role) {
@@ -32,8 +36,12 @@ bool place_peer(const std::string& path, Role role) {
     case Role::send_hello:
         program.script(sim::Script().send(own_window, WM_COMMAND, peer_hello_command).exit(0));
         break;
-    case Role::exit_zero: program.script(sim::Script().exit(0)); break;
-    case Role::exit_seven: program.script(sim::Script().exit(7)); break;
+    case Role::exit_zero:
+        program.script(sim::Script().exit(0));
+        break;
+    case Role::exit_seven:
+        program.script(sim::Script().exit(7));
+        break;
     case Role::close_box:
         // The simulated box closes by itself; the peer only sends while it is open.
         program.script(
@@ -44,8 +52,12 @@ bool place_peer(const std::string& path, Role role) {
     return true;
 }
 
-bool run_as_peer(int, char**, int&) { return false; }
+bool run_as_peer(int, char **, int &) {
+    return false;
+}
 
-bool under_wine() { return false; }
+bool under_wine() {
+    return false;
+}
 
 } // namespace conformance

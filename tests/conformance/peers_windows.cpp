@@ -17,9 +17,11 @@ std::string own_path() {
     return path;
 }
 
-std::string file_name(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+std::string file_name(const std::string &path) {
+    return path.substr(path.find_last_of("\\/") + 1);
+}
 
-bool starts_with(const std::string& text, const char* prefix) {
+bool starts_with(const std::string &text, const char *prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
@@ -44,7 +46,7 @@ int hold() {
     return 0;
 }
 
-HWND wait_for(const char* class_name, const char* title) {
+HWND wait_for(const char *class_name, const char *title) {
     for (int i = 0; i < 400; ++i) {
         if (HWND found = FindWindowA(class_name, title))
             return found;
@@ -55,20 +57,24 @@ HWND wait_for(const char* class_name, const char* title) {
 
 } // namespace
 
-void prepare_world(int argc, char** argv) {
+void prepare_world(int argc, char **argv) {
     folder = argc > 1 ? argv[1] : ".";
     drive = argc > 2 ? argv[2] : "";
 }
 
-std::string work_folder() { return folder; }
-std::string small_drive() { return drive; }
+std::string work_folder() {
+    return folder;
+}
+std::string small_drive() {
+    return drive;
+}
 
-bool place_peer(const std::string& path, Role) {
+bool place_peer(const std::string &path, Role) {
     // The role follows from the file's name (see run_as_peer).
     return CopyFileA(own_path().c_str(), path.c_str(), FALSE) != 0;
 }
 
-bool run_as_peer(int, char**, int& exit_code) {
+bool run_as_peer(int, char **, int &exit_code) {
     const std::string name = file_name(own_path());
     if (starts_with(name, "conformance"))
         return false;

@@ -22,7 +22,7 @@ std::string start(std::string command_line) {
     return "ran, exit code " + std::to_string(code);
 }
 
-void unquoted_path_with_blanks(std::vector<std::string>& observed) {
+void unquoted_path_with_blanks(std::vector<std::string> &observed) {
     const std::string folder = work_folder() + "\\exit7 b";
     CreateDirectoryA(folder.c_str(), NULL);
     place_peer(folder + "\\installer.exe", Role::exit_zero);
@@ -33,7 +33,7 @@ void unquoted_path_with_blanks(std::vector<std::string>& observed) {
     DeleteFileA((work_folder() + "\\exit7.exe").c_str());
 }
 
-void missing_or_damaged(std::vector<std::string>& observed) {
+void missing_or_damaged(std::vector<std::string> &observed) {
     observed.push_back("missing: " + start(work_folder() + "\\nothere.exe i"));
     const std::string junk = work_folder() + "\\junk.exe";
     int fd = _open(junk.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);

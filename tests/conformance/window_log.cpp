@@ -8,9 +8,9 @@ namespace {
 
 HWND watched = nullptr;
 bool watch_any = false;
-std::vector<std::string>* lines = nullptr;
+std::vector<std::string> *lines = nullptr;
 
-std::string with_wparam(const char* name, WPARAM wparam) {
+std::string with_wparam(const char *name, WPARAM wparam) {
     return std::string(name) + " wParam=" + std::to_string(static_cast<unsigned long long>(wparam));
 }
 
@@ -19,7 +19,7 @@ std::string describe(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_NCCREATE:
     case WM_CREATE: {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+        const auto *create = reinterpret_cast<const CREATESTRUCTA *>(lparam);
         const bool names_us = create && create->lpszName &&
                               std::string(create->lpszName) == own_title &&
                               reinterpret_cast<uintptr_t>(create->lpszClass) > 0xFFFF &&
@@ -27,24 +27,39 @@ std::string describe(UINT message, WPARAM wparam, LPARAM lparam) {
         return std::string(message == WM_CREATE ? "WM_CREATE" : "WM_NCCREATE") +
                (names_us ? " with its CREATESTRUCT" : " without a CREATESTRUCT");
     }
-    case WM_GETMINMAXINFO: return "WM_GETMINMAXINFO";
-    case WM_NCCALCSIZE: return with_wparam("WM_NCCALCSIZE", wparam);
-    case WM_WINDOWPOSCHANGING: return "WM_WINDOWPOSCHANGING";
-    case WM_WINDOWPOSCHANGED: return "WM_WINDOWPOSCHANGED";
-    case WM_SHOWWINDOW: return with_wparam("WM_SHOWWINDOW", wparam);
-    case WM_ACTIVATEAPP: return with_wparam("WM_ACTIVATEAPP", wparam ? 1 : 0);
-    case WM_NCACTIVATE: return with_wparam("WM_NCACTIVATE", wparam ? 1 : 0);
-    case WM_ACTIVATE: return with_wparam("WM_ACTIVATE", LOWORD(wparam));
-    case WM_SETFOCUS: return "WM_SETFOCUS";
-    case WM_KILLFOCUS: return "WM_KILLFOCUS";
-    case WM_NCPAINT: return "WM_NCPAINT";
-    case WM_ERASEBKGND: return "WM_ERASEBKGND";
-    case WM_PAINT: return "WM_PAINT";
-    case WM_MOVE: return "WM_MOVE";
+    case WM_GETMINMAXINFO:
+        return "WM_GETMINMAXINFO";
+    case WM_NCCALCSIZE:
+        return with_wparam("WM_NCCALCSIZE", wparam);
+    case WM_WINDOWPOSCHANGING:
+        return "WM_WINDOWPOSCHANGING";
+    case WM_WINDOWPOSCHANGED:
+        return "WM_WINDOWPOSCHANGED";
+    case WM_SHOWWINDOW:
+        return with_wparam("WM_SHOWWINDOW", wparam);
+    case WM_ACTIVATEAPP:
+        return with_wparam("WM_ACTIVATEAPP", wparam ? 1 : 0);
+    case WM_NCACTIVATE:
+        return with_wparam("WM_NCACTIVATE", wparam ? 1 : 0);
+    case WM_ACTIVATE:
+        return with_wparam("WM_ACTIVATE", LOWORD(wparam));
+    case WM_SETFOCUS:
+        return "WM_SETFOCUS";
+    case WM_KILLFOCUS:
+        return "WM_KILLFOCUS";
+    case WM_NCPAINT:
+        return "WM_NCPAINT";
+    case WM_ERASEBKGND:
+        return "WM_ERASEBKGND";
+    case WM_PAINT:
+        return "WM_PAINT";
+    case WM_MOVE:
+        return "WM_MOVE";
     case WM_SIZE:
         return with_wparam("WM_SIZE", wparam) + " " + std::to_string(LOWORD(lparam)) + "x" +
                std::to_string(HIWORD(lparam));
-    case WM_COMMAND: return with_wparam("WM_COMMAND", wparam);
+    case WM_COMMAND:
+        return with_wparam("WM_COMMAND", wparam);
     default:
         if (message >= WM_USER && message < WM_USER + 100)
             return "WM_USER+" + std::to_string(message - WM_USER);
@@ -95,7 +110,7 @@ HWND make_window() {
     return create();
 }
 
-HWND make_window_recording(std::vector<std::string>& observed) {
+HWND make_window_recording(std::vector<std::string> &observed) {
     lines = &observed;
     watch_any = true;
     HWND window = create();
@@ -104,7 +119,7 @@ HWND make_window_recording(std::vector<std::string>& observed) {
     return window;
 }
 
-void record(HWND window, std::vector<std::string>* observed) {
+void record(HWND window, std::vector<std::string> *observed) {
     watched = window;
     lines = observed;
 }
@@ -118,7 +133,7 @@ void drain(HWND window) {
 }
 
 void show_and_settle(HWND window) {
-    std::vector<std::string>* saved = lines;
+    std::vector<std::string> *saved = lines;
     HWND saved_window = watched;
     record(nullptr, nullptr);
     SetWindowPos(window, NULL, 0, 0, 321, 125, SWP_SHOWWINDOW);

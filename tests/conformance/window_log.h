@@ -16,9 +16,9 @@ namespace conformance {
 // position), made without recording.
 HWND make_window();
 // Makes a window as make_window does, recording its creation.
-HWND make_window_recording(std::vector<std::string>& observed);
+HWND make_window_recording(std::vector<std::string> &observed);
 // Records what reaches window from now on (nullptr: nothing is recorded).
-void record(HWND window, std::vector<std::string>* observed);
+void record(HWND window, std::vector<std::string> *observed);
 // Shows the window as the launcher does and handles what that queued,
 // without recording.
 void show_and_settle(HWND window);

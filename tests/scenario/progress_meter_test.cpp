@@ -22,7 +22,7 @@ const std::vector<std::string> pump_calls = {"InvalidateRgn", "UpdateWindow", "P
                                              "TranslateMessage", "DispatchMessageA", "wndproc"};
 
 struct MeterCase {
-    const char* intent;
+    const char *intent;
     int32_t bytes;
     int32_t value;
     bool repaints;
@@ -31,7 +31,7 @@ struct MeterCase {
 class Meter : public testing::TestWithParam<MeterCase> {};
 
 TEST_P(Meter, RepaintsOnEvenValuesOnly) {
-    const MeterCase& c = GetParam();
+    const MeterCase &c = GetParam();
     scenario::open_progress_window();
     scenario::show_progress_window();
     bytes_requested = c.bytes;
@@ -41,7 +41,8 @@ TEST_P(Meter, RepaintsOnEvenValuesOnly) {
     std::vector<std::string> expected;
     if (c.repaints)
         expected = {"InvalidateRgn(hwnd1, NULL, FALSE) = TRUE", "UpdateWindow(hwnd1) = TRUE",
-                    "wndproc(hwnd1, WM_PAINT, 0, 0) = 1", "PeekMessageA(hwnd1, 0, 0, PM_REMOVE) = FALSE"};
+                    "wndproc(hwnd1, WM_PAINT, 0, 0) = 1",
+                    "PeekMessageA(hwnd1, 0, 0, PM_REMOVE) = FALSE"};
     EXPECT_TRUE(scenario::same_calls(expected, calls_since(mark, pump_calls))) << c.intent;
     scenario::expect_no_faults();
 }

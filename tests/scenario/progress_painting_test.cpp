@@ -22,11 +22,13 @@ constexpr uint32_t white = 0xFFFFFF;
 constexpr uint32_t blue = 0x0000FF;
 constexpr uint32_t black = 0x000000;
 
-const char* const first_line = "Setup is preparing the Kelvara installation wizard.";
-const char* const second_line = "It is not necessary to wait while the files which will be used "
+const char *const first_line = "Setup is preparing the Kelvara installation wizard.";
+const char *const second_line = "It is not necessary to wait while the files which will be used "
                                 "to install this application are extracted.";
 
-void set_status(const char* text) { snprintf(status_text, status_text_size, "%s", text); }
+void set_status(const char *text) {
+    snprintf(status_text, status_text_size, "%s", text);
+}
 
 // Repaints without erasing, as the meter does.
 void repaint(HWND window) {
@@ -44,7 +46,7 @@ int count_other(HWND window, int left, int top, int right, int bottom, uint32_t 
 }
 
 struct BarCase {
-    const char* intent;
+    const char *intent;
     int32_t value;
     int bar_end; // 0: nothing drawn
 };
@@ -52,7 +54,7 @@ struct BarCase {
 class Bar : public testing::TestWithParam<BarCase> {};
 
 TEST_P(Bar, IsDrawnFromTheProgressValueWithItsFrame) {
-    const BarCase& c = GetParam();
+    const BarCase &c = GetParam();
     set_status(first_line);
     HWND window = scenario::open_progress_window();
     progress_value = c.value;
@@ -77,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
     Values, Bar,
     testing::Values(BarCase{"empty bar at 0", 0, 10}, BarCase{"nothing drawn at 1", 1, 0},
                     BarCase{"two blue columns at 2", 2, 12}, BarCase{"half way", 150, 160},
-                    BarCase{"full at 290", 290, 300},
-                    BarCase{"clamped past 300", 301, 300}),
+                    BarCase{"full at 290", 290, 300}, BarCase{"clamped past 300", 301, 300}),
     scenario::IntentName());
 
 TEST(Painting, ValueOneReleasesTheDcAndEndsThePaintWithoutDrawing) {
@@ -88,11 +89,11 @@ TEST(Painting, ValueOneReleasesTheDcAndEndsThePaintWithoutDrawing) {
     set_status(first_line);
     size_t mark = call_mark();
     repaint(window);
-    EXPECT_TRUE(scenario::same_calls({"BeginPaint(hwnd1) = hdc4 {0,0,315,100}", "GetDC(hwnd1) = hdc5",
-                                      "ReleaseDC(hwnd1, hdc5) = 1", "EndPaint(hwnd1, hdc4) = TRUE"},
-                                     calls_since(mark, {"BeginPaint", "GetDC", "SetBkColor",
-                                                        "FillRect", "DrawTextA", "ReleaseDC",
-                                                        "EndPaint"})));
+    EXPECT_TRUE(
+        scenario::same_calls({"BeginPaint(hwnd1) = hdc4 {0,0,315,100}", "GetDC(hwnd1) = hdc5",
+                              "ReleaseDC(hwnd1, hdc5) = 1", "EndPaint(hwnd1, hdc4) = TRUE"},
+                             calls_since(mark, {"BeginPaint", "GetDC", "SetBkColor", "FillRect",
+                                                "DrawTextA", "ReleaseDC", "EndPaint"})));
 }
 
 TEST(Painting, TextAndFrameOnlyAtTheFirstPaintAfterTheTextChanged) {
@@ -100,8 +101,9 @@ TEST(Painting, TextAndFrameOnlyAtTheFirstPaintAfterTheTextChanged) {
     scenario::show_progress_window();
     progress_value = 40;
     set_status(first_line);
-    const std::vector<std::string> painting = {"BeginPaint", "GetDC",     "SetBkColor", "SelectObject",
-                                               "FillRect",   "DrawTextA", "ReleaseDC",  "EndPaint"};
+    const std::vector<std::string> painting = {"BeginPaint",   "GetDC",    "SetBkColor",
+                                               "SelectObject", "FillRect", "DrawTextA",
+                                               "ReleaseDC",    "EndPaint"};
     size_t mark = call_mark();
     repaint(window);
     EXPECT_TRUE(scenario::same_calls(
@@ -127,9 +129,9 @@ TEST(Painting, TextAndFrameOnlyAtTheFirstPaintAfterTheTextChanged) {
     progress_value = 42;
     mark = call_mark();
     repaint(window);
-    EXPECT_TRUE(scenario::same_calls({"FillRect(hdc6, {52,60,300,80}, brush3) = 1",
-                                      "FillRect(hdc6, {10,60,52,80}, brush4) = 1"},
-                                     calls_since(mark, {"FillRect", "DrawTextA"})));
+    EXPECT_TRUE(scenario::same_calls(
+        {"FillRect(hdc6, {52,60,300,80}, brush3) = 1", "FillRect(hdc6, {10,60,52,80}, brush4) = 1"},
+        calls_since(mark, {"FillRect", "DrawTextA"})));
     scenario::expect_no_faults();
 }
 

@@ -17,14 +17,14 @@ using scenario::calls_match;
 using scenario::expect_no_faults;
 using scenario::IntentName;
 
-const char* const no_space_text =
+const char *const no_space_text =
     "You do not have enough free space on drive C:\\ to run the installer.\r\r"
     "You should free up space on your hard drive or change the location of your temp folder.";
 
 // ---- temp directory ----
 
 struct TempCase {
-    const char* intent;
+    const char *intent;
     bool set;
     std::string value;
     std::string directory;
@@ -34,7 +34,7 @@ struct TempCase {
 class TempDirectory : public testing::TestWithParam<TempCase> {};
 
 TEST_P(TempDirectory, IsResolvedFromTemp) {
-    const TempCase& c = GetParam();
+    const TempCase &c = GetParam();
     sim::unset_env("TEMP");
     if (c.set)
         sim::set_env("TEMP", c.value);
@@ -45,18 +45,22 @@ TEST_P(TempDirectory, IsResolvedFromTemp) {
     expect_no_faults();
 }
 
-std::string chars(size_t n, char fill = 'a') { return std::string(n, fill); }
+std::string chars(size_t n, char fill = 'a') {
+    return std::string(n, fill);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TempDirectory,
     testing::Values(
-        TempCase{"trailing backslash dropped", true, "C:\\WINDOWS\\TEMP\\", "C:\\WINDOWS\\TEMP", "C:\\"},
+        TempCase{"trailing backslash dropped", true, "C:\\WINDOWS\\TEMP\\", "C:\\WINDOWS\\TEMP",
+                 "C:\\"},
         TempCase{"no trailing backslash", true, "D:\\Temp", "D:\\Temp", "D:\\"},
         TempCase{"two trailing backslashes keep one", true, "D:\\Temp\\\\", "D:\\Temp\\", "D:\\"},
         TempCase{"percent sign copied unchanged", true, "C:\\100%s%d\\t", "C:\\100%s%d\\t", "C:\\"},
         TempCase{"blanks kept", true, "C:\\My Temp Files", "C:\\My Temp Files", "C:\\"},
         TempCase{"short value gives a short root", true, "C:", "C:", "C:"},
-        TempCase{"longest accepted length, 232", true, "C:\\" + chars(229), "C:\\" + chars(229), "C:\\"},
+        TempCase{"longest accepted length, 232", true, "C:\\" + chars(229), "C:\\" + chars(229),
+                 "C:\\"},
         TempCase{"233 with a trailing backslash is 232", true, "C:\\" + chars(229) + "\\",
                  "C:\\" + chars(229), "C:\\"},
         TempCase{"unset: the fallback", false, "", "c:\\temp", "c:\\"},
@@ -94,7 +98,7 @@ TEST(TempDirectory, LoneBackslashLeavesNoRootAndFailsTheSpaceCheck) {
 // A temp directory longer than the paths built in it can hold is refused
 // right after the second-instance rule, before anything uses it.
 struct LongCase {
-    const char* intent;
+    const char *intent;
     std::string value;
     std::string directory;
 };
@@ -102,12 +106,12 @@ struct LongCase {
 class LongTempDirectory : public testing::TestWithParam<LongCase> {};
 
 TEST_P(LongTempDirectory, IsRefusedWithAnErrorBox) {
-    const LongCase& c = GetParam();
+    const LongCase &c = GetParam();
     sim::set_env("TEMP", c.value);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 1) << c.intent;
     EXPECT_EQ(temp_directory, c.directory);
     ASSERT_EQ(sim::message_boxes().size(), 1u);
-    const sim::MessageBoxShown& box = sim::message_boxes()[0];
+    const sim::MessageBoxShown &box = sim::message_boxes()[0];
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONHAND));
@@ -115,7 +119,7 @@ TEST_P(LongTempDirectory, IsRefusedWithAnErrorBox) {
                             "\r\rSet TEMP to a folder whose path has at most 232 characters.");
     // Only reading TEMP and the second-instance search came before.
     std::vector<std::string> names;
-    for (const sim::Call& call : scenario::top_level_calls())
+    for (const sim::Call &call : scenario::top_level_calls())
         names.push_back(call.name);
     EXPECT_EQ(names, (std::vector<std::string>{"getenv", "FindWindowA", "MessageBoxA"}));
     EXPECT_TRUE(sim::registered_classes().empty());
@@ -124,29 +128,29 @@ TEST_P(LongTempDirectory, IsRefusedWithAnErrorBox) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LongTempDirectory,
-    testing::Values(
-        LongCase{"shortest refused length, 233", "C:\\" + chars(230), "C:\\" + chars(230)},
-        LongCase{"300 characters: the first 259 are kept", "C:\\" + chars(297),
-                 "C:\\" + chars(256)},
-        LongCase{"300 characters whose 259th is a backslash: 258 kept",
-                 "C:\\" + chars(255) + "\\" + chars(41), "C:\\" + chars(255)},
-        LongCase{"a percent sign in a refused folder is shown as it is",
-                 "C:\\%s%n%d" + chars(230), "C:\\%s%n%d" + chars(230)}),
+    testing::Values(LongCase{"shortest refused length, 233", "C:\\" + chars(230),
+                             "C:\\" + chars(230)},
+                    LongCase{"300 characters: the first 259 are kept", "C:\\" + chars(297),
+                             "C:\\" + chars(256)},
+                    LongCase{"300 characters whose 259th is a backslash: 258 kept",
+                             "C:\\" + chars(255) + "\\" + chars(41), "C:\\" + chars(255)},
+                    LongCase{"a percent sign in a refused folder is shown as it is",
+                             "C:\\%s%n%d" + chars(230), "C:\\%s%n%d" + chars(230)}),
     IntentName());
 
 // ---- the start-up helper and the mode letter ----
 
 struct ArgumentCase {
-    const char* intent;
-    const char* command_line;
-    const char* arguments;
+    const char *intent;
+    const char *command_line;
+    const char *arguments;
     char mode;
 };
 
 class ModeLetter : public testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(ModeLetter, ComesFromTheFirstCharacterOfTheArguments) {
-    const ArgumentCase& c = GetParam();
+    const ArgumentCase &c = GetParam();
     EXPECT_EQ(sim::run_launcher(c.command_line), 0);
     EXPECT_EQ(sim::winmain_arguments(), c.arguments) << c.command_line;
     EXPECT_EQ(mode_letter, c.mode) << c.command_line;
@@ -194,7 +198,7 @@ TEST(StartupHelper, ShowCommandDefaultsWithoutTheFlag) {
 // ---- free space ----
 
 struct SpaceCase {
-    const char* intent;
+    const char *intent;
     bool drive_exists;
     DWORD sectors_per_cluster, bytes_per_sector, free_clusters;
     int exit_code;
@@ -203,7 +207,7 @@ struct SpaceCase {
 class FreeSpace : public testing::TestWithParam<SpaceCase> {};
 
 TEST_P(FreeSpace, DecidesWhetherTheRunGoesOn) {
-    const SpaceCase& c = GetParam();
+    const SpaceCase &c = GetParam();
     sim::set_env("TEMP", "C:\\TEMP");
     if (c.drive_exists)
         sim::set_drive('C', c.sectors_per_cluster, c.bytes_per_sector, c.free_clusters, 0xFFFFFFFF);
@@ -245,7 +249,7 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
     sim::set_drive('C', 1, 1, 1000, 1000);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 1);
     ASSERT_EQ(sim::message_boxes().size(), 1u);
-    const sim::MessageBoxShown& box = sim::message_boxes()[0];
+    const sim::MessageBoxShown &box = sim::message_boxes()[0];
     EXPECT_EQ(box.text, no_space_text);
     EXPECT_EQ(box.caption, "Error");
     EXPECT_EQ(box.owner, nullptr);
@@ -255,7 +259,7 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
     HWND window = sim::find_window("KLDecompressor", "Kelvara Installation");
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(sim::window(window).visible);
-    for (const std::string& call : scenario::top_level_call_texts())
+    for (const std::string &call : scenario::top_level_call_texts())
         EXPECT_TRUE(call.rfind("CreateSolidBrush", 0) != 0 && call.rfind("PostMessageA", 0) != 0 &&
                     call.rfind("GetMessageA", 0) != 0)
             << call;
@@ -279,7 +283,7 @@ TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
         },
         scenario::top_level_calls(), sim::Between::other_names_only));
     EXPECT_EQ(scenario::top_level_calls().size(), 4u);
-    const sim::ProcessRecord* running = sim::process("installer");
+    const sim::ProcessRecord *running = sim::process("installer");
     ASSERT_NE(running, nullptr);
     ASSERT_EQ(running->received.size(), 1u);
     EXPECT_EQ(running->received[0].what, "ShowWindow(SW_SHOWMAXIMIZED)");
@@ -298,7 +302,8 @@ TEST(SecondInstance, WithoutAnInstallerWindowStillExitsWithZero) {
         {
             {.name = "getenv"},
             {.name = "FindWindowA", .result = "hwnd1"},
-            {.name = "FindWindowA", .args = R"("KelvaraClientInstaller", "Kelvara Installer")",
+            {.name = "FindWindowA",
+             .args = R"("KelvaraClientInstaller", "Kelvara Installer")",
              .result = "NULL"},
             {.name = "ShowWindow", .window = nullptr, .result = "FALSE"},
         },
@@ -323,11 +328,11 @@ TEST(SecondInstance, OnlyAWindowWithBothClassAndTitleCounts) {
     sim::set_env("TEMP", "C:\\TEMP");
     const std::string path = "C:\\Users\\Public\\Downloads\\other.exe";
     scenario::place_program_file(path);
-    sim::start_program(sim::Program("other").script(
-                           sim::Script()
-                               .create_window({progress_class_name, "Something else"})
-                               .create_window({"SomeClass", progress_window_title})),
-                       path, path);
+    sim::start_program(
+        sim::Program("other").script(sim::Script()
+                                         .create_window({progress_class_name, "Something else"})
+                                         .create_window({"SomeClass", progress_window_title})),
+        path, path);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     EXPECT_EQ(sim::registered_classes(), std::vector<std::string>{"KLDecompressor"});
 }
@@ -370,7 +375,8 @@ TEST(Startup, CallsInOrder) {
     EXPECT_TRUE(calls_match(
         {
             {.name = "getenv", .args = R"("TEMP")", .result = R"("C:\\WINDOWS\\TEMP\\")"},
-            {.name = "FindWindowA", .args = R"("KLDecompressor", "Kelvara Installation")",
+            {.name = "FindWindowA",
+             .args = R"("KLDecompressor", "Kelvara Installation")",
              .result = "NULL"},
             {.name = "LoadCursorA", .args = "NULL, IDC_WAIT", .result = "IDC_WAIT"},
             {.name = "SetCursor", .args = "IDC_WAIT", .result = "NULL"},
@@ -391,8 +397,12 @@ TEST(Startup, CallsInOrder) {
             {.name = "CreateSolidBrush", .args = "0xFFFFFF"},
             {.name = "CreateSolidBrush", .args = "0xFF0000"},
             {.name = "CreateSolidBrush", .args = "0xC0C0C0"},
-            {.name = "PostMessageA", .window = window, .message = start_message, .wparam = 0,
-             .lparam = 0, .result = "TRUE"},
+            {.name = "PostMessageA",
+             .window = window,
+             .message = start_message,
+             .wparam = 0,
+             .lparam = 0,
+             .result = "TRUE"},
             {.name = "GetMessageA", .result = "TRUE {hwnd1, WM_USER+1, 0, 0}"},
             {.name = "TranslateMessage"},
             {.name = "DispatchMessageA", .message = start_message, .result = "1"},

@@ -13,7 +13,7 @@
 namespace {
 
 struct CommandCase {
-    const char* intent;
+    const char *intent;
     std::vector<WPARAM> commands;
     std::vector<LRESULT> results;
     bool visible_after;
@@ -22,13 +22,13 @@ struct CommandCase {
 class Commands : public testing::TestWithParam<CommandCase> {};
 
 TEST_P(Commands, ShowAndHideTheWindowOnTheWholeWParam) {
-    const CommandCase& c = GetParam();
+    const CommandCase &c = GetParam();
     scenario::send_commands_to_progress_window(0, c.commands);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
-    const sim::ProcessRecord* sender = sim::process("installer");
+    const sim::ProcessRecord *sender = sim::process("installer");
     ASSERT_NE(sender, nullptr);
     std::vector<LRESULT> results;
-    for (const sim::SentMessage& s : sender->sent) {
+    for (const sim::SentMessage &s : sender->sent) {
         EXPECT_TRUE(s.delivered) << c.intent;
         results.push_back(s.result);
     }
@@ -36,7 +36,7 @@ TEST_P(Commands, ShowAndHideTheWindowOnTheWholeWParam) {
     HWND window = sim::find_window(progress_class_name, progress_window_title);
     EXPECT_EQ(sim::window(window).visible, c.visible_after) << c.intent;
     // Commands never reach the default procedure.
-    for (const sim::Call& call : sim::calls())
+    for (const sim::Call &call : sim::calls())
         EXPECT_FALSE(call.name == "DefWindowProcA" && call.message == WM_COMMAND) << call.text();
     scenario::expect_no_faults();
 }
@@ -75,14 +75,14 @@ TEST(WindowProcedure, CommandsWaitForTheLauncherToLookAtItsMessages) {
 TEST(WindowProcedure, DestroyPostsTheQuitMessage) {
     scenario::send_to_progress_window(0, WM_DESTROY, 0, 0);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
-    const sim::ProcessRecord* sender = sim::process("installer");
+    const sim::ProcessRecord *sender = sim::process("installer");
     ASSERT_NE(sender, nullptr);
     ASSERT_EQ(sender->sent.size(), 1u);
     EXPECT_EQ(sender->sent[0].result, 1);
     // One quit from WM_DESTROY, one from the start message, which was
     // already queued.
     EXPECT_EQ(sim::calls_named({"PostQuitMessage"}).size(), 2u);
-    for (const sim::Call& call : sim::calls())
+    for (const sim::Call &call : sim::calls())
         EXPECT_FALSE(call.name == "DefWindowProcA" && call.message == WM_DESTROY);
     scenario::expect_no_faults();
 }
@@ -90,8 +90,11 @@ TEST(WindowProcedure, DestroyPostsTheQuitMessage) {
 TEST(WindowProcedure, OtherMessagesGoToTheDefaultProcedure) {
     scenario::send_to_progress_window(0, WM_USER + 7, 3, 4);
     sim::run_launcher("launcher.exe");
-    EXPECT_TRUE(scenario::calls_match({{.name = "DefWindowProcA", .message = WM_USER + 7,
-                                        .wparam = 3, .lparam = 4, .result = "0"}}));
+    EXPECT_TRUE(scenario::calls_match({{.name = "DefWindowProcA",
+                                        .message = WM_USER + 7,
+                                        .wparam = 3,
+                                        .lparam = 4,
+                                        .result = "0"}}));
 }
 
 } // namespace

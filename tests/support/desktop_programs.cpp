@@ -4,10 +4,12 @@ namespace scenario {
 
 namespace {
 constexpr char programs_folder[] = "C:\\Program Files\\Kelvara";
-std::string program_path(const std::string& file) { return std::string(programs_folder) + "\\" + file; }
+std::string program_path(const std::string &file) {
+    return std::string(programs_folder) + "\\" + file;
+}
 } // namespace
 
-void place_program_file(const std::string& path) {
+void place_program_file(const std::string &path) {
     sim::make_folder(path.substr(0, path.rfind('\\')));
     sim::put_file(path, std::string("MZ"));
 }
@@ -15,20 +17,20 @@ void place_program_file(const std::string& path) {
 void start_first_launcher() {
     const std::string path = "C:\\Users\\Public\\Downloads\\first launcher.exe";
     place_program_file(path);
-    sim::start_program(sim::Program("first launcher")
-                           .script(sim::Script().create_window(progress_window_name)),
-                       path, "\"" + path + "\"");
+    sim::start_program(
+        sim::Program("first launcher").script(sim::Script().create_window(progress_window_name)),
+        path, "\"" + path + "\"");
 }
 
 void start_running_installer() {
     const std::string path = "C:\\WINDOWS\\TEMP\\uninstall.client.exe";
     place_program_file(path);
-    sim::start_program(sim::Program("installer")
-                           .script(sim::Script().create_window(installer_window_name)),
-                       path, path + " i");
+    sim::start_program(
+        sim::Program("installer").script(sim::Script().create_window(installer_window_name)), path,
+        path + " i");
 }
 
-void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM>& commands) {
+void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM> &commands) {
     sim::Script script;
     for (WPARAM command : commands)
         script.send(progress_window_name, WM_COMMAND, command);
@@ -42,7 +44,8 @@ void send_to_progress_window(uint64_t time_ms, UINT message, WPARAM wparam, LPAR
     place_program_file(path);
     sim::start_program_at(
         time_ms,
-        sim::Program("installer").script(sim::Script().send(progress_window_name, message, wparam, lparam)),
+        sim::Program("installer")
+            .script(sim::Script().send(progress_window_name, message, wparam, lparam)),
         path, path);
 }
 

@@ -15,7 +15,7 @@ inline const sim::WindowName progress_window_name{progress_class_name, progress_
 inline const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
 
 // Puts a file for a program to run from (its folder is made as needed).
-void place_program_file(const std::string& path);
+void place_program_file(const std::string &path);
 
 // A launcher that runs already: its (hidden) progress window exists.
 void start_first_launcher();
@@ -24,7 +24,7 @@ void start_running_installer();
 // At time_ms, a program ("installer") sends WM_COMMAND with each of these
 // wParams to the progress window, one after the other, each once the
 // previous one was answered.
-void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM>& commands);
+void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM> &commands);
 // The same for any message.
 void send_to_progress_window(uint64_t time_ms, UINT message, WPARAM wparam, LPARAM lparam);
 

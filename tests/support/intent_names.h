@@ -11,7 +11,7 @@ namespace scenario {
 
 // "trailing backslash dropped" -> "TrailingBackslashDropped"; anything that
 // is not a letter or digit starts a new word.
-inline std::string name_from_intent(const std::string& intent) {
+inline std::string name_from_intent(const std::string &intent) {
     std::string name;
     bool new_word = true;
     for (unsigned char c : intent) {
@@ -27,8 +27,7 @@ inline std::string name_from_intent(const std::string& intent) {
 
 // For INSTANTIATE_TEST_SUITE_P: cases whose parameter has an `intent`.
 struct IntentName {
-    template <class Case>
-    std::string operator()(const testing::TestParamInfo<Case>& info) const {
+    template <class Case> std::string operator()(const testing::TestParamInfo<Case> &info) const {
         return name_from_intent(info.param.intent);
     }
 };

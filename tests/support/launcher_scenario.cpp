@@ -5,8 +5,8 @@
 
 namespace scenario {
 
-testing::AssertionResult same_calls(const std::vector<std::string>& expected,
-                                    const std::vector<std::string>& actual) {
+testing::AssertionResult same_calls(const std::vector<std::string> &expected,
+                                    const std::vector<std::string> &actual) {
     if (expected == actual)
         return testing::AssertionSuccess();
     size_t first = 0;
@@ -22,8 +22,8 @@ testing::AssertionResult same_calls(const std::vector<std::string>& expected,
     return testing::AssertionFailure() << out.str();
 }
 
-testing::AssertionResult calls_match(const std::vector<sim::Expected>& table,
-                                     const std::vector<sim::Call>& log, sim::Between between) {
+testing::AssertionResult calls_match(const std::vector<sim::Expected> &table,
+                                     const std::vector<sim::Call> &log, sim::Between between) {
     sim::SequenceCheck check = sim::check_sequence(table, log, between);
     if (check.matched)
         return testing::AssertionSuccess();
@@ -32,7 +32,7 @@ testing::AssertionResult calls_match(const std::vector<sim::Expected>& table,
 
 std::vector<sim::Call> top_level_calls() {
     std::vector<sim::Call> out;
-    for (const sim::Call& c : sim::calls())
+    for (const sim::Call &c : sim::calls())
         if (c.depth == 1)
             out.push_back(c);
     return out;
@@ -40,7 +40,7 @@ std::vector<sim::Call> top_level_calls() {
 
 std::vector<std::string> top_level_call_texts() {
     std::vector<std::string> out;
-    for (const sim::Call& c : top_level_calls())
+    for (const sim::Call &c : top_level_calls())
         out.push_back(c.text());
     return out;
 }

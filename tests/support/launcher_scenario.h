@@ -13,13 +13,13 @@ namespace scenario {
 
 // Compares two short call lists exactly and, when they differ, shows both
 // side by side from the first difference on.
-testing::AssertionResult same_calls(const std::vector<std::string>& expected,
-                                    const std::vector<std::string>& actual);
+testing::AssertionResult same_calls(const std::vector<std::string> &expected,
+                                    const std::vector<std::string> &actual);
 
 // The log matches the table in order (see sim::check_sequence); on failure
 // the message is the side-by-side report.
-testing::AssertionResult calls_match(const std::vector<sim::Expected>& table,
-                                     const std::vector<sim::Call>& log = sim::calls(),
+testing::AssertionResult calls_match(const std::vector<sim::Expected> &table,
+                                     const std::vector<sim::Call> &log = sim::calls(),
                                      sim::Between between = sim::Between::any_call);
 
 // The calls made directly by WinMain (depth 1), and messages its window got.

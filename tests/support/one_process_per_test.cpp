@@ -15,15 +15,15 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
+extern char **environ;
 
 namespace {
 
 // The tests the filter selects, as gtest lists them in a child process.
-std::vector<std::string> selected_tests(const char* self) {
+std::vector<std::string> selected_tests(const char *self) {
     std::string filter = "--gtest_filter=" + GTEST_FLAG_GET(filter);
     char list[] = "--gtest_list_tests";
-    char* argv[] = {const_cast<char*>(self), list, filter.data(), nullptr};
+    char *argv[] = {const_cast<char *>(self), list, filter.data(), nullptr};
     int fds[2];
     std::vector<std::string> names;
     if (pipe(fds) != 0)
@@ -66,9 +66,9 @@ std::vector<std::string> selected_tests(const char* self) {
     return names;
 }
 
-int run_child(const char* self, const std::string& test) {
+int run_child(const char *self, const std::string &test) {
     std::string filter = "--gtest_filter=" + test;
-    char* argv[] = {const_cast<char*>(self), filter.data(), nullptr};
+    char *argv[] = {const_cast<char *>(self), filter.data(), nullptr};
     pid_t pid;
     if (posix_spawn(&pid, self, nullptr, nullptr, argv, environ) != 0)
         return -1;
@@ -79,7 +79,7 @@ int run_child(const char* self, const std::string& test) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     testing::InitGoogleTest(&argc, argv);
     if (std::getenv("LAUNCHER_TEST_CHILD") || GTEST_FLAG_GET(list_tests)) {
         // Every launcher carries its payloads, as its executable would.
@@ -89,10 +89,10 @@ int main(int argc, char** argv) {
     setenv("LAUNCHER_TEST_CHILD", "1", 1);
     std::vector<std::string> failed;
     std::vector<std::string> tests = selected_tests(argv[0]);
-    for (const std::string& test : tests)
+    for (const std::string &test : tests)
         if (run_child(argv[0], test) != 0)
             failed.push_back(test);
-    for (const std::string& test : failed)
+    for (const std::string &test : failed)
         std::printf("FAILED: %s\n", test.c_str());
     std::printf("%zu passed, %zu failed\n", tests.size() - failed.size(), failed.size());
     return failed.empty() ? 0 : 1;

@@ -30,11 +30,13 @@ void show_progress_window() {
     UpdateWindow(progress_window);
 }
 
-size_t call_mark() { return sim::calls().size(); }
+size_t call_mark() {
+    return sim::calls().size();
+}
 
-std::vector<std::string> calls_since(size_t mark, const std::vector<std::string>& names) {
+std::vector<std::string> calls_since(size_t mark, const std::vector<std::string> &names) {
     std::vector<std::string> out;
-    const std::vector<sim::Call>& all = sim::calls();
+    const std::vector<sim::Call> &all = sim::calls();
     for (size_t i = mark; i < all.size(); ++i)
         if (names.empty() || std::find(names.begin(), names.end(), all[i].name) != names.end())
             out.push_back(all[i].text());

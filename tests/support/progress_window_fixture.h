@@ -20,6 +20,6 @@ void show_progress_window();
 // The number of calls recorded so far; calls_since(mark) gives the ones
 // made after it, as "name(args) = result".
 size_t call_mark();
-std::vector<std::string> calls_since(size_t mark, const std::vector<std::string>& names);
+std::vector<std::string> calls_since(size_t mark, const std::vector<std::string> &names);
 
 } // namespace scenario

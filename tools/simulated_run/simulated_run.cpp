@@ -17,7 +17,7 @@ const sim::WindowName installer_window_name{installer_class_name, installer_wind
 
 // A program of this run, from a file put in place for it: running already,
 // or started at a virtual time.
-void start(const sim::Program& program, const std::string& path, const uint64_t* at_ms) {
+void start(const sim::Program &program, const std::string &path, const uint64_t *at_ms) {
     sim::make_folder(path.substr(0, path.rfind('\\')));
     sim::put_file(path, std::string("MZ"));
     if (at_ms)
@@ -27,18 +27,19 @@ void start(const sim::Program& program, const std::string& path, const uint64_t*
 }
 
 void usage() {
-    std::puts("usage: simulated_run [--temp DIR] [--free BYTES] [--second-instance] [--show-at MS]\n"
-              "                     [COMMAND LINE]\n"
-              "Runs the launcher in the simulated desktop and prints the trace of the run.\n"
-              "  --temp DIR          TEMP of the launcher's environment (default C:\\WINDOWS\\TEMP)\n"
-              "  --free BYTES        free bytes on the temp directory's drive\n"
-              "  --second-instance   another launcher's progress window already exists\n"
-              "  --show-at MS        the installer sends the show command at that virtual time");
+    std::puts(
+        "usage: simulated_run [--temp DIR] [--free BYTES] [--second-instance] [--show-at MS]\n"
+        "                     [COMMAND LINE]\n"
+        "Runs the launcher in the simulated desktop and prints the trace of the run.\n"
+        "  --temp DIR          TEMP of the launcher's environment (default C:\\WINDOWS\\TEMP)\n"
+        "  --free BYTES        free bytes on the temp directory's drive\n"
+        "  --second-instance   another launcher's progress window already exists\n"
+        "  --show-at MS        the installer sends the show command at that virtual time");
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     std::string command_line = "launcher.exe";
     std::string temp = "C:\\WINDOWS\\TEMP";
     for (int i = 1; i < argc; ++i) {
@@ -57,12 +58,13 @@ int main(int argc, char** argv) {
             start(sim::Program("first launcher")
                       .script(sim::Script().create_window(progress_window_name)),
                   "C:\\Users\\Public\\Downloads\\first launcher.exe", nullptr);
-            start(sim::Program("installer").script(sim::Script().create_window(installer_window_name)),
+            start(sim::Program("installer")
+                      .script(sim::Script().create_window(installer_window_name)),
                   "C:\\WINDOWS\\TEMP\\uninstall.client.exe", nullptr);
         } else if (a == "--show-at" && i + 1 < argc) {
             const uint64_t at_ms = std::strtoull(argv[++i], nullptr, 10);
-            start(sim::Program("installer").script(
-                      sim::Script().send(progress_window_name, WM_COMMAND, show_command)),
+            start(sim::Program("installer")
+                      .script(sim::Script().send(progress_window_name, WM_COMMAND, show_command)),
                   "C:\\Program Files\\Kelvara\\sender.exe", &at_ms);
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "simulated_run: unknown option %s\n", a.c_str());
@@ -77,9 +79,9 @@ int main(int argc, char** argv) {
                 command_line.c_str());
     int code = sim::run_launcher(command_line.c_str());
     std::fputs(sim::trace().c_str(), stdout);
-    for (const auto& box : sim::message_boxes())
+    for (const auto &box : sim::message_boxes())
         std::printf("\nmessage box \"%s\": %s\n", box.caption.c_str(), box.text.c_str());
-    for (const auto& f : sim::faults())
+    for (const auto &f : sim::faults())
         std::printf("\nsimulated desktop fault: %s\n", f.c_str());
     std::printf("\nexit code %d after %.3f s of virtual time\n", code,
                 static_cast<double>(sim::now_ms()) / 1000.0);

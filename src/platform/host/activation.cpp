@@ -9,7 +9,7 @@ namespace sim::detail {
 namespace {
 
 void tell_application(BOOL active) {
-    World& w = world();
+    World &w = world();
     for (size_t i = 0; i < w.user.windows.size(); ++i) {
         HWND h = window_handle(i);
         if (is_launcher_window(h))
@@ -26,7 +26,7 @@ void lose_activation(HWND window) {
 }
 
 void lose_focus() {
-    World& w = world();
+    World &w = world();
     HWND focus = w.user.focus;
     w.user.focus = nullptr;
     if (focus && find_window(focus))
@@ -36,7 +36,7 @@ void lose_focus() {
 } // namespace
 
 void set_focus(HWND window) {
-    World& w = world();
+    World &w = world();
     HWND previous = w.user.focus;
     if (previous == window)
         return;
@@ -47,8 +47,8 @@ void set_focus(HWND window) {
 }
 
 void activate(HWND window) {
-    World& w = world();
-    Window* win = find_window(window);
+    World &w = world();
+    Window *win = find_window(window);
     if (!win || !win->visible || w.user.active == window)
         return;
     HWND previous = w.user.active;
@@ -65,7 +65,7 @@ void activate(HWND window) {
 }
 
 void deactivate_application() {
-    World& w = world();
+    World &w = world();
     HWND previous = w.user.active;
     if (!w.user.application_active && !previous)
         return;
@@ -78,7 +78,7 @@ void deactivate_application() {
 }
 
 HWND activate_own_dialog() {
-    World& w = world();
+    World &w = world();
     HWND previous = w.user.active;
     if (previous) {
         w.user.active = nullptr;
@@ -91,7 +91,7 @@ HWND activate_own_dialog() {
 }
 
 void dialog_closed(HWND previously_active) {
-    Window* win = find_window(previously_active);
+    Window *win = find_window(previously_active);
     if (win && win->visible) {
         activate(previously_active);
         return;

@@ -9,7 +9,7 @@ namespace {
 
 // The client area of a window whose frame is at rect, in the same
 // coordinates.
-RECT client_within(const Window& w, const RECT& frame) {
+RECT client_within(const Window &w, const RECT &frame) {
     RECT client = client_rect(w);
     int border = ((w.width - client.right) / 2);
     int caption = w.height - client.bottom - 2 * border;
@@ -23,20 +23,22 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     CallRecord c("DefWindowProcA",
                  Args().window(window).message(message).wparam(wparam).lparam(lparam));
     LRESULT r = 0;
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     switch (message) {
-    case WM_NCCREATE: r = TRUE; break;
+    case WM_NCCREATE:
+        r = TRUE;
+        break;
     case WM_NCCALCSIZE:
         // The client area within the proposed frame.
         if (w && lparam) {
-            RECT* frame = wparam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam)->rgrc[0]
-                                 : reinterpret_cast<RECT*>(lparam);
+            RECT *frame = wparam ? &reinterpret_cast<NCCALCSIZE_PARAMS *>(lparam)->rgrc[0]
+                                 : reinterpret_cast<RECT *>(lparam);
             *frame = client_within(*w, *frame);
         }
         break;
     case WM_WINDOWPOSCHANGING: {
         // A window that can be sized asks its own limits first.
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
+        auto *pos = reinterpret_cast<WINDOWPOS *>(lparam);
         if (w && pos && !(pos->flags & SWP_NOSIZE) &&
             ((w->style & WS_THICKFRAME) || !(w->style & (WS_POPUP | WS_CHILD)))) {
             MINMAXINFO limits{};
@@ -46,7 +48,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     }
     case WM_WINDOWPOSCHANGED: {
         // Tells the window that its client area moved or changed size.
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lparam);
+        auto *pos = reinterpret_cast<WINDOWPOS *>(lparam);
         if (w && pos) {
             RECT client = client_rect(*w);
             if (!(pos->flags & SWP_NOCLIENTMOVE))
@@ -61,7 +63,9 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         if (LOWORD(wparam) != WA_INACTIVE)
             set_focus(window);
         break;
-    case WM_NCACTIVATE: r = TRUE; break;
+    case WM_NCACTIVATE:
+        r = TRUE;
+        break;
     case WM_ERASEBKGND:
         // Erase with the class brush, within the DC's clipping.
         if (w && w->background) {
@@ -76,8 +80,11 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
         EndPaint(window, &ps);
         break;
     }
-    case WM_CLOSE: fault("DefWindowProcA: WM_CLOSE would destroy the window, which is not modelled"); break;
-    default: break;
+    case WM_CLOSE:
+        fault("DefWindowProcA: WM_CLOSE would destroy the window, which is not modelled");
+        break;
+    default:
+        break;
     }
     c.result_number(r);
     return r;

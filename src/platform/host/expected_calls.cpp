@@ -13,7 +13,7 @@ using namespace detail;
 
 std::string Expected::text() const {
     std::string fields;
-    auto add = [&](const std::string& piece) { fields += (fields.empty() ? "" : ", ") + piece; };
+    auto add = [&](const std::string &piece) { fields += (fields.empty() ? "" : ", ") + piece; };
     if (window)
         add("window=" + handle_name(*window));
     if (message)
@@ -34,7 +34,7 @@ std::string Expected::text() const {
     return out;
 }
 
-bool call_matches(const Expected& row, const Call& call) {
+bool call_matches(const Expected &row, const Call &call) {
     if (row.name != call.name)
         return false;
     if (row.window && call.window != row.window)
@@ -59,19 +59,19 @@ namespace {
 constexpr size_t column = 64;
 constexpr size_t calls_shown_after_failure = 8;
 
-std::string side_by_side(const std::string& left, const std::string& right) {
+std::string side_by_side(const std::string &left, const std::string &right) {
     std::string l = left.size() > column ? left.substr(0, column - 3) + "..." : left;
     return "  " + l + std::string(column - l.size(), ' ') + " | " + right + "\n";
 }
 
-std::string call_line(const std::vector<Call>& log, size_t i) {
+std::string call_line(const std::vector<Call> &log, size_t i) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "#%zu [%.3fs] ", i,
                   static_cast<double>(log[i].time_ms) / 1000.0);
     return stamp + log[i].text();
 }
 
-size_t find_match(const Expected& row, const std::vector<Call>& log, size_t from, size_t limit) {
+size_t find_match(const Expected &row, const std::vector<Call> &log, size_t from, size_t limit) {
     for (size_t j = from; j < limit; ++j)
         if (call_matches(row, log[j]))
             return j;
@@ -80,10 +80,10 @@ size_t find_match(const Expected& row, const std::vector<Call>& log, size_t from
 
 } // namespace
 
-SequenceCheck check_sequence(const std::vector<Expected>& table, const std::vector<Call>& log,
+SequenceCheck check_sequence(const std::vector<Expected> &table, const std::vector<Call> &log,
                              Between between) {
     std::set<std::string> listed;
-    for (const Expected& row : table)
+    for (const Expected &row : table)
         listed.insert(row.name);
 
     std::string report = side_by_side("expected", "actual");
@@ -96,15 +96,14 @@ SequenceCheck check_sequence(const std::vector<Expected>& table, const std::vect
         for (size_t j = from; j < log.size() && j < from + calls_shown_after_failure; ++j)
             report += side_by_side("", call_line(log, j));
         if (log.size() > from + calls_shown_after_failure)
-            report += side_by_side("", "... " +
-                                           std::to_string(log.size() - from -
-                                                          calls_shown_after_failure) +
-                                           " more calls");
+            report += side_by_side(
+                "", "... " + std::to_string(log.size() - from - calls_shown_after_failure) +
+                        " more calls");
         return SequenceCheck{false, report};
     };
 
     for (size_t i = 0; i < table.size(); ++i) {
-        const Expected& row = table[i];
+        const Expected &row = table[i];
         size_t limit = log.size();
         if (row.optional) {
             // An optional row may not take a call that a later required row needs.

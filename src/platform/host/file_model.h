@@ -45,8 +45,8 @@ struct DiskBudget {
 struct FileSystem {
     std::filesystem::path sandbox; // empty until first needed
     std::map<char, Drive> drives;
-    std::map<int, OpenFile> open; // the runtime's descriptors
-    int next_descriptor = 3;      // 0 to 2 are the standard streams
+    std::map<int, OpenFile> open;    // the runtime's descriptors
+    int next_descriptor = 3;         // 0 to 2 are the standard streams
     std::set<std::string> read_only; // host paths of files made read-only
     std::vector<FileFault> faults;
     std::vector<DiskBudget> budgets;
@@ -64,24 +64,24 @@ struct ResolvedPath {
     char drive = 0;
     DWORD error = ERROR_SUCCESS;
 };
-ResolvedPath resolve_path(const std::string& windows_path);
+ResolvedPath resolve_path(const std::string &windows_path);
 std::filesystem::path sandbox_root();
 
-Drive* find_drive(char letter);
-uint64_t clusters_for(const Drive& d, uint64_t bytes);
+Drive *find_drive(char letter);
+uint64_t clusters_for(const Drive &d, uint64_t bytes);
 // Takes or gives back the clusters for a file that changes from one size to
 // another. False (and nothing taken) when the drive has too few free.
 bool resize_allocation(char drive, uint64_t old_size, uint64_t new_size);
 
 // A fault injected for this call on this path, counted when it fires.
-std::optional<DWORD> injected_file_fault(FileCall call, const std::string& windows_path);
+std::optional<DWORD> injected_file_fault(FileCall call, const std::string &windows_path);
 
 // A file is busy when a running process executes it, or when a descriptor
 // of the runtime has it open.
-bool is_running_image(const std::filesystem::path& host);
-bool is_open_by_runtime(const std::filesystem::path& host);
+bool is_running_image(const std::filesystem::path &host);
+bool is_open_by_runtime(const std::filesystem::path &host);
 // The path a process's image moves to when its file is renamed.
-void image_moved(const std::filesystem::path& from, const std::filesystem::path& to);
+void image_moved(const std::filesystem::path &from, const std::filesystem::path &to);
 
 // The Microsoft runtime's mapping from a Windows error to errno.
 int errno_for(DWORD error);

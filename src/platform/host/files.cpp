@@ -18,10 +18,12 @@ namespace sim::detail {
 
 namespace {
 
-char drive_letter(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char drive_letter(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 void remove_sandbox() {
-    const fs::path& root = world().files.sandbox;
+    const fs::path &root = world().files.sandbox;
     if (!root.empty() && !(std::getenv)("KELVARA_KEEP_SANDBOX")) {
         std::error_code ignored;
         fs::remove_all(root, ignored);
@@ -29,26 +31,26 @@ void remove_sandbox() {
 }
 
 // The entry of a host folder whose name matches without regard to case.
-std::optional<fs::path> entry_named(const fs::path& folder, const std::string& name) {
+std::optional<fs::path> entry_named(const fs::path &folder, const std::string &name) {
     std::error_code ec;
     if (fs::exists(folder / name, ec))
         return folder / name;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
+    for (const auto &entry : fs::directory_iterator(folder, ec))
         if (same_name(entry.path().filename().string(), name))
             return entry.path();
     return std::nullopt;
 }
 
-bool has_invalid_character(const std::string& name) {
+bool has_invalid_character(const std::string &name) {
     return name.find_first_of("<>:\"|?*") != std::string::npos;
 }
 
 } // namespace
 
 fs::path sandbox_root() {
-    World& w = world();
+    World &w = world();
     if (w.files.sandbox.empty()) {
-        const char* tmp = (std::getenv)("TMPDIR");
+        const char *tmp = (std::getenv)("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvara-desktop-XXXXXX";
         if (!mkdtemp(pattern.data())) {
             fault("cannot create the sandbox folder " + pattern);
@@ -57,18 +59,18 @@ fs::path sandbox_root() {
         w.files.sandbox = pattern;
         std::atexit(remove_sandbox);
         if (w.files.drives.count('C'))
-            for (const char* folder :
+            for (const char *folder :
                  {"C:\\WINDOWS\\TEMP", "C:\\WINDOWS\\system32", "C:\\Users\\Public\\Downloads"})
                 sim::make_folder(folder);
     }
     return w.files.sandbox;
 }
 
-ResolvedPath resolve_path(const std::string& windows_path) {
-    World& w = world();
+ResolvedPath resolve_path(const std::string &windows_path) {
+    World &w = world();
     std::string path = windows_path;
     std::replace(path.begin(), path.end(), '/', '\\');
-    const std::string& current = w.runtime.current_directory;
+    const std::string &current = w.runtime.current_directory;
     std::string absolute;
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
         if (path.size() >= 3 && path[2] == '\\')
@@ -121,19 +123,19 @@ ResolvedPath resolve_path(const std::string& windows_path) {
     return ResolvedPath{host, drive, ERROR_SUCCESS};
 }
 
-Drive* find_drive(char letter) {
-    auto& drives = world().files.drives;
+Drive *find_drive(char letter) {
+    auto &drives = world().files.drives;
     auto it = drives.find(drive_letter(letter));
     return it == drives.end() ? nullptr : &it->second;
 }
 
-uint64_t clusters_for(const Drive& d, uint64_t bytes) {
+uint64_t clusters_for(const Drive &d, uint64_t bytes) {
     uint64_t cluster = std::max<uint64_t>(1, d.cluster_bytes());
     return (bytes + cluster - 1) / cluster;
 }
 
 bool resize_allocation(char drive, uint64_t old_size, uint64_t new_size) {
-    Drive* d = find_drive(drive);
+    Drive *d = find_drive(drive);
     if (!d)
         return true;
     uint64_t before = clusters_for(*d, old_size);
@@ -150,8 +152,8 @@ bool resize_allocation(char drive, uint64_t old_size, uint64_t new_size) {
     return true;
 }
 
-std::optional<DWORD> injected_file_fault(FileCall call, const std::string& windows_path) {
-    for (FileFault& f : world().files.faults) {
+std::optional<DWORD> injected_file_fault(FileCall call, const std::string &windows_path) {
+    for (FileFault &f : world().files.faults) {
         if (f.call != call || !same_name(f.path, windows_path) || f.times_left == 0)
             continue;
         if (f.times_left > 0)
@@ -161,23 +163,23 @@ std::optional<DWORD> injected_file_fault(FileCall call, const std::string& windo
     return std::nullopt;
 }
 
-bool is_running_image(const fs::path& host) {
-    const ProcessTable& t = world().processes;
-    for (const RunningProcess& p : t.running)
+bool is_running_image(const fs::path &host) {
+    const ProcessTable &t = world().processes;
+    for (const RunningProcess &p : t.running)
         if (p.alive && p.image_host_path == host)
             return true;
     return false;
 }
 
-bool is_open_by_runtime(const fs::path& host) {
-    for (const auto& [descriptor, file] : world().files.open)
+bool is_open_by_runtime(const fs::path &host) {
+    for (const auto &[descriptor, file] : world().files.open)
         if (file.host_path == host)
             return true;
     return false;
 }
 
-void image_moved(const fs::path& from, const fs::path& to) {
-    for (RunningProcess& p : world().processes.running)
+void image_moved(const fs::path &from, const fs::path &to) {
+    for (RunningProcess &p : world().processes.running)
         if (p.image_host_path == from)
             p.image_host_path = to;
 }
@@ -186,14 +188,20 @@ int errno_for(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME: return ENOENT;
+    case ERROR_INVALID_NAME:
+        return ENOENT;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION: return EACCES;
+    case ERROR_SHARING_VIOLATION:
+        return EACCES;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return EEXIST;
-    case ERROR_DISK_FULL: return ENOSPC;
-    case ERROR_INVALID_HANDLE: return EBADF;
-    default: return EINVAL;
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_DISK_FULL:
+        return ENOSPC;
+    case ERROR_INVALID_HANDLE:
+        return EBADF;
+    default:
+        return EINVAL;
     }
 }
 
@@ -201,19 +209,21 @@ int errno_for(DWORD error) {
 
 namespace {
 
-BOOL fail(CallRecord& c, DWORD error) {
+BOOL fail(CallRecord &c, DWORD error) {
     set_last_error(error);
     c.result("FALSE (error " + std::to_string(error) + ")");
     return FALSE;
 }
 
-uint64_t size_of(const fs::path& host) {
+uint64_t size_of(const fs::path &host) {
     std::error_code ec;
     uint64_t size = fs::file_size(host, ec);
     return ec ? 0 : size;
 }
 
-bool is_read_only(const fs::path& host) { return world().files.read_only.count(host.string()) != 0; }
+bool is_read_only(const fs::path &host) {
+    return world().files.read_only.count(host.string()) != 0;
+}
 
 } // namespace
 
@@ -226,7 +236,7 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors_per_cluster, LPDWORD 
     if ((length != 2 && length != 3) || !std::isalpha(static_cast<unsigned char>(root[0])) ||
         root[1] != ':' || (length == 3 && root[2] != '\\'))
         return fail(c, ERROR_PATH_NOT_FOUND);
-    const Drive* d = find_drive(root[0]);
+    const Drive *d = find_drive(root[0]);
     if (!d)
         return fail(c, ERROR_PATH_NOT_FOUND);
     *sectors_per_cluster = d->sectors_per_cluster;
@@ -279,7 +289,8 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     ResolvedPath target = resolve_path(to);
     if (target.error)
         return fail(c, target.error);
-    const bool same_file = fs::exists(target.host, ec) && fs::equivalent(source.host, target.host, ec);
+    const bool same_file =
+        fs::exists(target.host, ec) && fs::equivalent(source.host, target.host, ec);
     if (fs::exists(target.host, ec) && !same_file)
         return fail(c, ERROR_ALREADY_EXISTS);
     if (is_open_by_runtime(source.host))
@@ -301,7 +312,7 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
         fs::rename(source.host, target.host, ec);
         image_moved(source.host, target.host);
     }
-    auto& read_only = world().files.read_only;
+    auto &read_only = world().files.read_only;
     if (read_only.erase(source.host.string()))
         read_only.insert(target.host.string());
     c.result_bool(TRUE);
@@ -325,20 +336,22 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
 
 namespace sim {
 
-void set_drive(char letter, DWORD sectors_per_cluster, DWORD bytes_per_sector,
-               DWORD free_clusters, DWORD total_clusters) {
+void set_drive(char letter, DWORD sectors_per_cluster, DWORD bytes_per_sector, DWORD free_clusters,
+               DWORD total_clusters) {
     world().files.drives[drive_letter(letter)] =
         Drive{sectors_per_cluster, bytes_per_sector, free_clusters, total_clusters};
 }
 
-void remove_drive(char letter) { world().files.drives.erase(drive_letter(letter)); }
+void remove_drive(char letter) {
+    world().files.drives.erase(drive_letter(letter));
+}
 
 uint64_t free_bytes(char letter) {
-    const Drive* d = find_drive(letter);
+    const Drive *d = find_drive(letter);
     return d ? d->cluster_bytes() * d->free_clusters : 0;
 }
 
-void make_folder(const std::string& path) {
+void make_folder(const std::string &path) {
     sandbox_root();
     std::string walked;
     std::stringstream parts(path);
@@ -355,7 +368,7 @@ void make_folder(const std::string& path) {
     }
 }
 
-void put_file(const std::string& path, const std::string& bytes) {
+void put_file(const std::string &path, const std::string &bytes) {
     ResolvedPath r = resolve_path(path);
     if (r.error) {
         fault("put_file: the folder of " + path + " does not exist");
@@ -368,19 +381,19 @@ void put_file(const std::string& path, const std::string& bytes) {
         fault("put_file: not enough free space on the drive for " + path);
 }
 
-void put_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+void put_file(const std::string &path, const std::vector<uint8_t> &bytes) {
     put_file(path, std::string(bytes.begin(), bytes.end()));
 }
 
-void refuse_open(const std::string& path, DWORD error, int times) {
+void refuse_open(const std::string &path, DWORD error, int times) {
     world().files.faults.push_back(FileFault{FileCall::open, path, error, times});
 }
 
-void refuse_delete(const std::string& path, DWORD error, int times) {
+void refuse_delete(const std::string &path, DWORD error, int times) {
     world().files.faults.push_back(FileFault{FileCall::remove, path, error, times});
 }
 
-void refuse_move(const std::string& path, DWORD error, int times) {
+void refuse_move(const std::string &path, DWORD error, int times) {
     world().files.faults.push_back(FileFault{FileCall::move, path, error, times});
 }
 
@@ -393,7 +406,7 @@ void fill_disk_after(const std::string& path, uint64_t bytes) {
     world().files.budgets.push_back(DiskBudget{path, bytes});
 }
 
-std::optional<std::string> read_file(const std::string& path) {
+std::optional<std::string> read_file(const std::string &path) {
     ResolvedPath r = resolve_path(path);
     std::error_code ec;
     if (r.error || !fs::is_regular_file(r.host, ec))
@@ -402,20 +415,24 @@ std::optional<std::string> read_file(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool file_exists(const std::string& path) { return read_file(path).has_value(); }
+bool file_exists(const std::string &path) {
+    return read_file(path).has_value();
+}
 
-std::vector<std::string> folder_listing(const std::string& path) {
+std::vector<std::string> folder_listing(const std::string &path) {
     std::vector<std::string> names;
     ResolvedPath r = resolve_path(path);
     std::error_code ec;
     if (r.error || !fs::is_directory(r.host, ec))
         return names;
-    for (const auto& entry : fs::directory_iterator(r.host, ec))
+    for (const auto &entry : fs::directory_iterator(r.host, ec))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-std::string sandbox_folder() { return sandbox_root().string(); }
+std::string sandbox_folder() {
+    return sandbox_root().string();
+}
 
 } // namespace sim

@@ -7,7 +7,7 @@ using namespace sim::detail;
 namespace {
 
 HGDIOBJ add_object(GdiObject o) {
-    World& w = world();
+    World &w = world();
     w.gdi.objects.push_back(std::move(o));
     return object_handle(w.gdi.objects.size() - 1);
 }
@@ -15,7 +15,7 @@ HGDIOBJ add_object(GdiObject o) {
 } // namespace
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-    const char* name = object == LTGRAY_BRUSH  ? "LTGRAY_BRUSH"
+    const char *name = object == LTGRAY_BRUSH  ? "LTGRAY_BRUSH"
                        : object == WHITE_BRUSH ? "WHITE_BRUSH"
                        : object == BLACK_BRUSH ? "BLACK_BRUSH"
                                                : nullptr;
@@ -26,7 +26,7 @@ HGDIOBJ WINAPI GetStockObject(int object) {
         return nullptr;
     }
     // Stock objects are created once and shared.
-    World& w = world();
+    World &w = world();
     for (size_t i = 0; i < w.gdi.objects.size(); ++i)
         if (w.gdi.objects[i].stock && w.gdi.objects[i].name == name) {
             c.result(name);
@@ -36,7 +36,7 @@ HGDIOBJ WINAPI GetStockObject(int object) {
     o.kind = ObjectKind::brush;
     o.stock = true;
     o.name = name;
-    o.color = object == LTGRAY_BRUSH ? RGB(192, 192, 192)
+    o.color = object == LTGRAY_BRUSH  ? RGB(192, 192, 192)
               : object == WHITE_BRUSH ? RGB(255, 255, 255)
                                       : RGB(0, 0, 0);
     HGDIOBJ h = add_object(o);
@@ -55,7 +55,7 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     return h;
 }
 
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font) {
     if (!font) {
         CallRecord c("CreateFontIndirectA", Args().text("NULL"));
         c.result("NULL");
@@ -64,16 +64,17 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, font->lfFaceName, LF_FACESIZE);
     auto number = [](long long v) { return std::to_string(v); };
-    CallRecord c("CreateFontIndirectA", Args().text(
-                 "{height=" + number(font->lfHeight) + ", width=" + number(font->lfWidth) +
-                     ", escapement=" + number(font->lfEscapement) + ", orientation=" +
-                     number(font->lfOrientation) + ", weight=" + number(font->lfWeight) +
-                     ", italic=" + number(font->lfItalic) + ", underline=" +
-                     number(font->lfUnderline) + ", strikeout=" + number(font->lfStrikeOut) +
-                     ", charset=" + number(font->lfCharSet) + ", out=" +
-                     number(font->lfOutPrecision) + ", clip=" + number(font->lfClipPrecision) +
-                     ", quality=" + number(font->lfQuality) + ", pitch_family=" +
-                     number(font->lfPitchAndFamily) + ", face=" + quoted(face) + "}"));
+    CallRecord c(
+        "CreateFontIndirectA",
+        Args().text(
+            "{height=" + number(font->lfHeight) + ", width=" + number(font->lfWidth) +
+            ", escapement=" + number(font->lfEscapement) +
+            ", orientation=" + number(font->lfOrientation) + ", weight=" + number(font->lfWeight) +
+            ", italic=" + number(font->lfItalic) + ", underline=" + number(font->lfUnderline) +
+            ", strikeout=" + number(font->lfStrikeOut) + ", charset=" + number(font->lfCharSet) +
+            ", out=" + number(font->lfOutPrecision) + ", clip=" + number(font->lfClipPrecision) +
+            ", quality=" + number(font->lfQuality) +
+            ", pitch_family=" + number(font->lfPitchAndFamily) + ", face=" + quoted(face) + "}"));
     GdiObject o;
     o.kind = ObjectKind::font;
     o.name = "font" + std::to_string(world().gdi.objects.size());
@@ -85,7 +86,7 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font) {
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
     CallRecord c("SetBkColor", Args().handle(dc).text(colour_text(color)));
-    DeviceContext* d = find_dc(dc);
+    DeviceContext *d = find_dc(dc);
     if (!d || d->released) {
         c.result("CLR_INVALID");
         return CLR_INVALID;
@@ -98,8 +99,8 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     CallRecord c("SelectObject", Args().handle(dc).handle(object));
-    DeviceContext* d = find_dc(dc);
-    GdiObject* o = find_object(object);
+    DeviceContext *d = find_dc(dc);
+    GdiObject *o = find_object(object);
     if (!d || d->released || !o) {
         c.result("NULL");
         return nullptr;
@@ -117,4 +118,3 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     c.result(handle_name(old));
     return old;
 }
-

@@ -5,7 +5,9 @@
 using namespace sim::detail;
 
 namespace sim::detail {
-void set_last_error(DWORD error) { world().runtime.last_error = error; }
+void set_last_error(DWORD error) {
+    world().runtime.last_error = error;
+}
 } // namespace sim::detail
 
 DWORD WINAPI GetLastError(void) {

@@ -7,7 +7,7 @@ using namespace sim::detail;
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     CallRecord c("MessageBoxA", Args().window(owner).string(text).string(caption).number(type));
-    World& w = world();
+    World &w = world();
     if ((type & 0xF) != MB_OK)
         fault("MessageBoxA: only the OK button is supported");
     w.queue.boxes.push_back(

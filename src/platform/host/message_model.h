@@ -40,6 +40,6 @@ LRESULT call_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 // Takes the next message for a filter (nullptr = any window of the thread)
 // in Windows' order: posted messages, then the quit message (unfiltered
 // only), then WM_PAINT for a window with an update region.
-bool take_message(MSG* msg, HWND filter, bool remove);
+bool take_message(MSG *msg, HWND filter, bool remove);
 
 } // namespace sim::detail

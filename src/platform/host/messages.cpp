@@ -10,7 +10,7 @@ using namespace sim::detail;
 namespace sim::detail {
 
 LRESULT call_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w || w->owner != launcher_owner || !w->proc)
         return 0;
     WNDPROC proc = w->proc;
@@ -29,7 +29,7 @@ LRESULT call_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 }
 
 void deliver_incoming_sends() {
-    World& w = world();
+    World &w = world();
     for (;;) {
         // Whatever other processes did up to now has happened.
         advance_to(w.clock.now);
@@ -37,7 +37,7 @@ void deliver_incoming_sends() {
             return;
         IncomingSend s = std::move(w.queue.incoming.front());
         w.queue.incoming.pop_front();
-        ProcessRecord& sender = w.processes.records[static_cast<size_t>(s.sender)];
+        ProcessRecord &sender = w.processes.records[static_cast<size_t>(s.sender)];
         CallRecord c("incoming", Args()
                                      .text(sender.program)
                                      .window(s.target)
@@ -48,7 +48,7 @@ void deliver_incoming_sends() {
         sender.sent[s.record].delivered = alive;
         sender.sent[s.record].delivered_at_ms = w.clock.now;
         LRESULT r = alive ? call_window_proc(s.target, s.message, s.wparam, s.lparam) : 0;
-        SentMessage& done = world().processes.records[static_cast<size_t>(s.sender)].sent[s.record];
+        SentMessage &done = world().processes.records[static_cast<size_t>(s.sender)].sent[s.record];
         done.answered_at_ms = world().clock.now;
         done.result = r;
         c.result_number(r);
@@ -57,8 +57,8 @@ void deliver_incoming_sends() {
     }
 }
 
-bool take_message(MSG* msg, HWND filter, bool remove) {
-    World& w = world();
+bool take_message(MSG *msg, HWND filter, bool remove) {
+    World &w = world();
     for (auto it = w.queue.posted.begin(); it != w.queue.posted.end(); ++it) {
         if (!filter || it->hwnd == filter) {
             *msg = *it;
@@ -77,7 +77,7 @@ bool take_message(MSG* msg, HWND filter, bool remove) {
         return true;
     }
     for (size_t i = 0; i < w.user.windows.size(); ++i) {
-        Window& win = w.user.windows[i];
+        Window &win = w.user.windows[i];
         HWND handle = window_handle(i);
         if (win.exists && win.owner == launcher_owner && win.visible && win.has_update &&
             (!filter || filter == handle)) {
@@ -97,12 +97,12 @@ bool take_message(MSG* msg, HWND filter, bool remove) {
 
 namespace {
 
-void check_filter_range(UINT first, UINT last, const char* call) {
+void check_filter_range(UINT first, UINT last, const char *call) {
     if (first != 0 || last != 0)
         fault(std::string(call) + ": message range filters are not supported");
 }
 
-std::string message_text(const char* call, UINT message, WPARAM wparam, LPARAM lparam) {
+std::string message_text(const char *call, UINT message, WPARAM wparam, LPARAM lparam) {
     return std::string(call) + "(" + message_name(message) + ", " +
            std::to_string(static_cast<long long>(wparam)) + ", " +
            std::to_string(static_cast<long long>(lparam)) + ")";
@@ -113,7 +113,7 @@ std::string message_text(const char* call, UINT message, WPARAM wparam, LPARAM l
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     CallRecord c("PostMessageA",
                  Args().window(window).message(message).wparam(wparam).lparam(lparam));
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w) {
         set_last_error(ERROR_INVALID_WINDOW_HANDLE);
         c.result_bool(FALSE);
@@ -138,7 +138,7 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     CallRecord c("SendMessageA",
                  Args().window(window).message(message).wparam(wparam).lparam(lparam));
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     LRESULT r = 0;
     if (!w) {
         set_last_error(ERROR_INVALID_WINDOW_HANDLE);
@@ -171,11 +171,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove) {
-    CallRecord c("PeekMessageA", Args()
-                                     .window(window)
-                                     .number(first)
-                                     .number(last)
-                                     .text(remove == PM_REMOVE ? "PM_REMOVE" : std::to_string(remove)));
+    CallRecord c("PeekMessageA", Args().window(window).number(first).number(last).text(
+                                     remove == PM_REMOVE ? "PM_REMOVE" : std::to_string(remove)));
     check_filter_range(first, last, "PeekMessageA");
     deliver_incoming_sends();
     if (!take_message(msg, window, remove == PM_REMOVE)) {
@@ -195,7 +192,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
         c.result("-1");
         return -1;
     }
-    World& w = world();
+    World &w = world();
     for (;;) {
         deliver_incoming_sends();
         if (take_message(msg, window, true)) {
@@ -222,21 +219,21 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
     return r;
 }
 
-BOOL WINAPI TranslateMessage(const MSG* msg) {
+BOOL WINAPI TranslateMessage(const MSG *msg) {
     CallRecord c("TranslateMessage", Args().msg(msg));
     // Only keyboard messages are translated, and none reach the launcher.
     c.result_bool(FALSE);
     return FALSE;
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     Args a;
     a.msg(msg);
     if (msg)
         a.record_message(msg->hwnd, msg->message, msg->wParam, msg->lParam);
     CallRecord c("DispatchMessageA", a);
-    LRESULT r = msg && msg->hwnd ? call_window_proc(msg->hwnd, msg->message, msg->wParam, msg->lParam)
-                                 : 0;
+    LRESULT r =
+        msg && msg->hwnd ? call_window_proc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
     c.result_number(r);
     return r;
 }
@@ -249,8 +246,12 @@ void WINAPI PostQuitMessage(int exit_code) {
 
 namespace sim {
 
-const std::vector<MessageBoxShown>& message_boxes() { return world().queue.boxes; }
+const std::vector<MessageBoxShown> &message_boxes() {
+    return world().queue.boxes;
+}
 
-void set_message_box_time(uint64_t ms) { world().queue.box_time = ms; }
+void set_message_box_time(uint64_t ms) {
+    world().queue.box_time = ms;
+}
 
 } // namespace sim

@@ -13,7 +13,7 @@ using namespace sim::detail;
 
 namespace sim::detail {
 
-void invalidate_client(Window& w, bool erase) {
+void invalidate_client(Window &w, bool erase) {
     if (!w.visible)
         return;
     w.has_update = true;
@@ -21,7 +21,7 @@ void invalidate_client(Window& w, bool erase) {
     w.erase_pending = w.erase_pending || erase;
 }
 
-void fill_pixels(Window& w, const RECT& rect, const RECT& clip, COLORREF color) {
+void fill_pixels(Window &w, const RECT &rect, const RECT &clip, COLORREF color) {
     RECT client = client_rect(w);
     LONG left = std::max({rect.left, clip.left, client.left});
     LONG top = std::max({rect.top, clip.top, client.top});
@@ -35,8 +35,8 @@ void fill_pixels(Window& w, const RECT& rect, const RECT& clip, COLORREF color) 
                      static_cast<size_t>(x)] = pixel;
 }
 
-HDC new_dc(HWND window, bool for_paint, const RECT& clip) {
-    World& w = world();
+HDC new_dc(HWND window, bool for_paint, const RECT &clip) {
+    World &w = world();
     DeviceContext dc;
     dc.window = window;
     dc.for_paint = for_paint;
@@ -46,29 +46,29 @@ HDC new_dc(HWND window, bool for_paint, const RECT& clip) {
 }
 
 void erase_now(HWND window) {
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w || !w->visible || !w->has_update || !w->erase_pending)
         return;
     HDC dc = new_dc(window, false, w->update);
     // A window that does not erase stays marked, and BeginPaint says so.
     if (call_window_proc(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0)) {
-        if (Window* again = find_window(window))
+        if (Window *again = find_window(window))
             again->erase_pending = false;
     }
     world().gdi.dcs[reinterpret_cast<uintptr_t>(dc) - device_context_base].released = true;
 }
 
-GdiObject* find_object(HGDIOBJ handle) {
+GdiObject *find_object(HGDIOBJ handle) {
     auto value = reinterpret_cast<uintptr_t>(handle);
-    World& w = world();
+    World &w = world();
     if (value < gdi_object_base || value - gdi_object_base >= w.gdi.objects.size())
         return nullptr;
     return &w.gdi.objects[value - gdi_object_base];
 }
 
-DeviceContext* find_dc(HDC dc) {
+DeviceContext *find_dc(HDC dc) {
     auto value = reinterpret_cast<uintptr_t>(dc);
-    World& w = world();
+    World &w = world();
     if (value < device_context_base || value - device_context_base >= w.gdi.dcs.size())
         return nullptr;
     return &w.gdi.dcs[value - device_context_base];
@@ -92,7 +92,7 @@ BOOL WINAPI InvalidateRgn(HWND window, HRGN region, BOOL erase) {
 
 BOOL WINAPI UpdateWindow(HWND window) {
     CallRecord c("UpdateWindow", Args().window(window));
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w || w->owner != launcher_owner) {
         set_last_error(ERROR_INVALID_WINDOW_HANDLE);
         c.result_bool(FALSE);
@@ -108,7 +108,7 @@ BOOL WINAPI UpdateWindow(HWND window) {
 
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
     CallRecord c("BeginPaint", Args().window(window));
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w || w->owner != launcher_owner || !paint) {
         c.result("NULL");
         return nullptr;
@@ -131,9 +131,9 @@ HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
     return dc;
 }
 
-BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint) {
     CallRecord c("EndPaint", Args().window(window).handle(paint ? paint->hdc : nullptr));
-    DeviceContext* dc = paint ? find_dc(paint->hdc) : nullptr;
+    DeviceContext *dc = paint ? find_dc(paint->hdc) : nullptr;
     if (!dc || !dc->for_paint || dc->released || dc->window != window) {
         c.result_bool(FALSE);
         return FALSE;
@@ -145,7 +145,7 @@ BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
 
 HDC WINAPI GetDC(HWND window) {
     CallRecord c("GetDC", Args().window(window));
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w || w->owner != launcher_owner) {
         c.result("NULL");
         return nullptr;
@@ -157,7 +157,7 @@ HDC WINAPI GetDC(HWND window) {
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {
     CallRecord c("ReleaseDC", Args().window(window).handle(dc));
-    DeviceContext* d = find_dc(dc);
+    DeviceContext *d = find_dc(dc);
     if (!d || d->for_paint || d->released || d->window != window) {
         c.result_number(0);
         return 0;
@@ -167,11 +167,11 @@ int WINAPI ReleaseDC(HWND window, HDC dc) {
     return 1;
 }
 
-int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush) {
     CallRecord c("FillRect", Args().handle(dc).rect(rect).handle(brush));
-    DeviceContext* d = find_dc(dc);
-    GdiObject* b = find_object(brush);
-    Window* w = d ? find_window(d->window) : nullptr;
+    DeviceContext *d = find_dc(dc);
+    GdiObject *b = find_object(brush);
+    Window *w = d ? find_window(d->window) : nullptr;
     if (!d || d->released || !w || !rect || !b || b->kind != ObjectKind::brush) {
         c.result_number(0);
         return 0;

@@ -33,13 +33,13 @@ struct Gdi {
     std::vector<DeviceContext> dcs;
 };
 
-GdiObject* find_object(HGDIOBJ handle);
-DeviceContext* find_dc(HDC dc);
+GdiObject *find_object(HGDIOBJ handle);
+DeviceContext *find_dc(HDC dc);
 // A device context for a window's client area, clipped to clip.
-HDC new_dc(HWND window, bool for_paint, const RECT& clip);
+HDC new_dc(HWND window, bool for_paint, const RECT &clip);
 
-void invalidate_client(Window& w, bool erase);
-void fill_pixels(Window& w, const RECT& rect, const RECT& clip, COLORREF color);
+void invalidate_client(Window &w, bool erase);
+void fill_pixels(Window &w, const RECT &rect, const RECT &clip, COLORREF color);
 // Erases what needs erasing now: WM_ERASEBKGND with a DC clipped to the
 // update region, as a window being shown gets it before its WM_PAINT.
 void erase_now(HWND window);

@@ -7,8 +7,8 @@ using namespace sim::detail;
 
 namespace {
 
-const Window* launcher_window(HWND handle) {
-    const Window* w = find_window(handle);
+const Window *launcher_window(HWND handle) {
+    const Window *w = find_window(handle);
     return w && w->owner == launcher_owner ? w : nullptr;
 }
 
@@ -17,27 +17,28 @@ const Window* launcher_window(HWND handle) {
 namespace sim {
 
 int client_width(HWND window) {
-    const Window* w = launcher_window(window);
+    const Window *w = launcher_window(window);
     return w ? static_cast<int>(client_rect(*w).right) : 0;
 }
 
 int client_height(HWND window) {
-    const Window* w = launcher_window(window);
+    const Window *w = launcher_window(window);
     return w ? static_cast<int>(client_rect(*w).bottom) : 0;
 }
 
 uint32_t pixel(HWND window, int x, int y) {
-    const Window* w = launcher_window(window);
+    const Window *w = launcher_window(window);
     if (!w)
         return 0xFFFFFFFF;
     RECT client = client_rect(*w);
     if (x < 0 || y < 0 || x >= client.right || y >= client.bottom)
         return 0xFFFFFFFF;
-    return w->pixels[static_cast<size_t>(y) * static_cast<size_t>(client.right) + static_cast<size_t>(x)];
+    return w->pixels[static_cast<size_t>(y) * static_cast<size_t>(client.right) +
+                     static_cast<size_t>(x)];
 }
 
-bool write_png(HWND window, const std::string& path) {
-    const Window* w = launcher_window(window);
+bool write_png(HWND window, const std::string &path) {
+    const Window *w = launcher_window(window);
     if (!w)
         return false;
     RECT client = client_rect(*w);

@@ -10,20 +10,20 @@
 
 namespace fs = std::filesystem;
 using namespace sim::detail;
+using sim::ProcessRecord;
 using sim::Program;
 using sim::ProgramAccess;
-using sim::ProcessRecord;
 
 namespace sim::detail {
 
 namespace {
 
-ProcessRecord& record_of(int process) {
+ProcessRecord &record_of(int process) {
     return world().processes.records[static_cast<size_t>(process)];
 }
 
 // %NAME% from the process's environment; an unknown name stays as written.
-std::string expand(int process, const std::string& text) {
+std::string expand(int process, const std::string &text) {
     std::string out;
     for (size_t i = 0; i < text.size();) {
         size_t end = text[i] == '%' ? text.find('%', i + 1) : std::string::npos;
@@ -33,7 +33,7 @@ std::string expand(int process, const std::string& text) {
         }
         std::string name = text.substr(i + 1, end - i - 1);
         bool found = false;
-        for (const std::string& entry : record_of(process).environment) {
+        for (const std::string &entry : record_of(process).environment) {
             size_t eq = entry.find('=');
             if (same_name(entry.substr(0, eq), name)) {
                 out += entry.substr(eq + 1);
@@ -49,7 +49,7 @@ std::string expand(int process, const std::string& text) {
 }
 
 void finish(size_t id) {
-    Task& t = world().processes.tasks[id];
+    Task &t = world().processes.tasks[id];
     if (t.done)
         return;
     t.done = true;
@@ -59,19 +59,19 @@ void finish(size_t id) {
 }
 
 void end_process(int process, DWORD code) {
-    World& w = world();
-    RunningProcess& running = w.processes.running[static_cast<size_t>(process)];
+    World &w = world();
+    RunningProcess &running = w.processes.running[static_cast<size_t>(process)];
     if (!running.alive)
         return;
     running.alive = false;
-    ProcessRecord& record = record_of(process);
+    ProcessRecord &record = record_of(process);
     record.ended_at_ms = w.clock.now;
     record.exit_code = code;
     // Its windows go with it, and nothing it sent is delivered any more.
     for (HWND h : record.windows)
-        if (Window* win = find_window(h))
+        if (Window *win = find_window(h))
             win->exists = false;
-    std::erase_if(w.queue.incoming, [&](const IncomingSend& s) { return s.sender == process; });
+    std::erase_if(w.queue.incoming, [&](const IncomingSend &s) { return s.sender == process; });
     // Whoever waits for one of its window procedures gets an answer of 0.
     for (size_t id = 0; id < w.processes.tasks.size(); ++id)
         if (w.processes.tasks[id].process == process)
@@ -79,7 +79,7 @@ void end_process(int process, DWORD code) {
 }
 
 size_t new_task(int process, std::vector<Step> steps, std::function<void()> finished) {
-    auto& tasks = world().processes.tasks;
+    auto &tasks = world().processes.tasks;
     tasks.push_back(Task{process, std::move(steps), 0, false, std::move(finished)});
     return tasks.size() - 1;
 }
@@ -90,8 +90,8 @@ void resume_later(size_t id) {
     schedule(now(), [id] { run_task(id); });
 }
 
-HWND create_process_window(int process, const WindowName& name) {
-    World& w = world();
+HWND create_process_window(int process, const WindowName &name) {
+    World &w = world();
     Window win;
     win.exists = true;
     win.owner = process;
@@ -109,16 +109,16 @@ HWND create_process_window(int process, const WindowName& name) {
     return handle;
 }
 
-std::string message_text(const Step& s) {
+std::string message_text(const Step &s) {
     return "SendMessageA(" + message_name(s.message) + ", " +
            std::to_string(static_cast<long long>(s.wparam)) + ", " +
            std::to_string(static_cast<long long>(s.lparam)) + ")";
 }
 
 void run_task(size_t id) {
-    World& w = world();
+    World &w = world();
     for (;;) {
-        Task& t = w.processes.tasks[id];
+        Task &t = w.processes.tasks[id];
         if (t.done)
             return;
         const int process = t.process;
@@ -128,8 +128,12 @@ void run_task(size_t id) {
         }
         const Step step = t.steps[t.next++];
         switch (step.kind) {
-        case Step::Kind::wait: schedule(now() + step.ms, [id] { run_task(id); }); return;
-        case Step::Kind::create_window: create_process_window(process, step.window); break;
+        case Step::Kind::wait:
+            schedule(now() + step.ms, [id] { run_task(id); });
+            return;
+        case Step::Kind::create_window:
+            create_process_window(process, step.window);
+            break;
         case Step::Kind::find_window:
             record_of(process).searches.push_back(WindowSearch{
                 now(), step.window, sim::find_window(step.window.class_name, step.window.title)});
@@ -142,7 +146,7 @@ void run_task(size_t id) {
             sent.wparam = step.wparam;
             sent.lparam = step.lparam;
             sent.sent_at_ms = now();
-            ProcessRecord& record = record_of(process);
+            ProcessRecord &record = record_of(process);
             record.sent.push_back(sent);
             const size_t index = record.sent.size() - 1;
             if (!target)
@@ -158,7 +162,7 @@ void run_task(size_t id) {
             record.sent[index].delivered_at_ms = now();
             deliver_to_process_window(target, step.message, step.wparam, step.lparam,
                                       message_text(step), [id, process, index](LRESULT r) {
-                                          SentMessage& s = record_of(process).sent[index];
+                                          SentMessage &s = record_of(process).sent[index];
                                           s.answered_at_ms = now();
                                           s.result = r;
                                           resume_later(id);
@@ -186,7 +190,7 @@ void run_task(size_t id) {
             if (std::optional<std::string> bytes = sim::read_file(seen.path)) {
                 seen.exists = true;
                 seen.bytes = *bytes;
-                seen.crc32 = crc32_update(0, reinterpret_cast<const uint8_t*>(bytes->data()),
+                seen.crc32 = crc32_update(0, reinterpret_cast<const uint8_t *>(bytes->data()),
                                           static_cast<uint32_t>(bytes->size()));
             }
             record_of(process).files_seen.push_back(seen);
@@ -218,7 +222,7 @@ void run_task(size_t id) {
 } // namespace
 
 int process_for_handle(HANDLE handle) {
-    const auto& records = world().processes.records;
+    const auto &records = world().processes.records;
     for (size_t i = 0; i < records.size(); ++i)
         if (records[i].handle == handle)
             return static_cast<int>(i);
@@ -229,11 +233,13 @@ bool process_alive(int process) {
     return process >= 0 && world().processes.running[static_cast<size_t>(process)].alive;
 }
 
-bool task_done(size_t task) { return world().processes.tasks[task].done; }
+bool task_done(size_t task) {
+    return world().processes.tasks[task].done;
+}
 
-int start_process(const Program& program, const fs::path& image_host, ProcessRecord record,
+int start_process(const Program &program, const fs::path &image_host, ProcessRecord record,
                   bool after_the_caller) {
-    World& w = world();
+    World &w = world();
     const int index = static_cast<int>(w.processes.records.size());
     record.program = program.name();
     record.handle = process_handle(static_cast<size_t>(index));
@@ -250,8 +256,8 @@ int start_process(const Program& program, const fs::path& image_host, ProcessRec
 }
 
 void deliver_to_process_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                               const std::string& what, std::function<void(LRESULT)> done) {
-    Window* w = find_window(window);
+                               const std::string &what, std::function<void(LRESULT)> done) {
+    Window *w = find_window(window);
     if (!w || w->owner == launcher_owner || !process_alive(w->owner)) {
         if (done)
             done(0);
@@ -259,8 +265,8 @@ void deliver_to_process_window(HWND window, UINT message, WPARAM wparam, LPARAM 
     }
     const int process = w->owner;
     record_of(process).received.push_back(Received{now(), window, what, message, wparam, lparam});
-    const Program& program = world().processes.running[static_cast<size_t>(process)].program;
-    const auto* reaction =
+    const Program &program = world().processes.running[static_cast<size_t>(process)].program;
+    const auto *reaction =
         message == WM_COMMAND ? ProgramAccess::reaction(program, wparam) : nullptr;
     if (!reaction) {
         if (done)
@@ -279,13 +285,13 @@ void deliver_to_process_window(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 namespace {
 
-BOOL fail(CallRecord& c, DWORD error) {
+BOOL fail(CallRecord &c, DWORD error) {
     set_last_error(error);
     c.result("FALSE (error " + std::to_string(error) + ")");
     return FALSE;
 }
 
-bool has_extension(const std::string& name) {
+bool has_extension(const std::string &name) {
     size_t dot = name.rfind('.');
     return dot != std::string::npos && name.find_first_of("\\/", dot) == std::string::npos;
 }
@@ -294,7 +300,7 @@ bool has_extension(const std::string& name) {
 // Windows reads an unquoted command line as a path that may hold blanks:
 // every blank-separated prefix is tried in turn, ".exe" added to a name
 // without an extension, and the first that exists is run.
-std::vector<std::string> candidates(LPCSTR application, const std::string& command_line) {
+std::vector<std::string> candidates(LPCSTR application, const std::string &command_line) {
     if (application)
         return {application};
     std::vector<std::string> names;
@@ -302,7 +308,7 @@ std::vector<std::string> candidates(LPCSTR application, const std::string& comma
         size_t end = command_line.find('"', 1);
         names.push_back(command_line.substr(1, end == std::string::npos ? end : end - 1));
     } else {
-        for (size_t blank = command_line.find(' '); ; blank = command_line.find(' ', blank + 1)) {
+        for (size_t blank = command_line.find(' ');; blank = command_line.find(' ', blank + 1)) {
             names.push_back(command_line.substr(0, blank));
             if (blank == std::string::npos)
                 break;
@@ -320,7 +326,7 @@ std::vector<std::string> candidates(LPCSTR application, const std::string& comma
         }
         // A bare name: the current folder, then the folders of PATH.
         out.push_back(world().runtime.current_directory + "\\" + name);
-        for (const std::string& entry : world().runtime.environment) {
+        for (const std::string &entry : world().runtime.environment) {
             if (!same_name(entry.substr(0, entry.find('=')), "PATH"))
                 continue;
             std::stringstream folders(entry.substr(entry.find('=') + 1));
@@ -332,8 +338,8 @@ std::vector<std::string> candidates(LPCSTR application, const std::string& comma
     return out;
 }
 
-const RegisteredProgram* program_for(const fs::path& host) {
-    for (const RegisteredProgram& p : world().processes.programs) {
+const RegisteredProgram *program_for(const fs::path &host) {
+    for (const RegisteredProgram &p : world().processes.programs) {
         ResolvedPath r = resolve_path(p.windows_path);
         if (!r.error && same_name(r.host.string(), host.string()))
             return &p;
@@ -341,9 +347,9 @@ const RegisteredProgram* program_for(const fs::path& host) {
     return nullptr;
 }
 
-std::vector<std::string> environment_block(const char* block) {
+std::vector<std::string> environment_block(const char *block) {
     std::vector<std::string> out;
-    for (const char* p = block; *p; p += std::strlen(p) + 1)
+    for (const char *p = block; *p; p += std::strlen(p) + 1)
         out.emplace_back(p);
     return out;
 }
@@ -368,7 +374,7 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
     const std::string line = command_line ? command_line : "";
     std::string found_path;
     fs::path found_host;
-    for (const std::string& candidate : candidates(application, line)) {
+    for (const std::string &candidate : candidates(application, line)) {
         ResolvedPath r = resolve_path(candidate);
         std::error_code ec;
         if (!r.error && fs::is_regular_file(r.host, ec)) {
@@ -379,21 +385,21 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
     }
     if (found_host.empty())
         return fail(c, ERROR_FILE_NOT_FOUND);
-    const RegisteredProgram* registered = program_for(found_host);
+    const RegisteredProgram *registered = program_for(found_host);
     if (!registered)
         return fail(c, ERROR_BAD_EXE_FORMAT); // not a program this desktop knows
-    const Program& program = registered->program;
+    const Program &program = registered->program;
     // The program insists on its file: a damaged executable does not run.
     const std::string bytes = sim::read_file(found_path).value_or("");
-    if (const auto& expected = ProgramAccess::size_and_crc(program)) {
-        uint32_t crc = crc32_update(0, reinterpret_cast<const uint8_t*>(bytes.data()),
+    if (const auto &expected = ProgramAccess::size_and_crc(program)) {
+        uint32_t crc = crc32_update(0, reinterpret_cast<const uint8_t *>(bytes.data()),
                                     static_cast<uint32_t>(bytes.size()));
         if (bytes.size() != expected->first || crc != expected->second)
             return fail(c, ERROR_BAD_EXE_FORMAT);
     }
-    if (const auto& check = ProgramAccess::check(program); check && !check(bytes))
+    if (const auto &check = ProgramAccess::check(program); check && !check(bytes))
         return fail(c, ERROR_BAD_EXE_FORMAT);
-    if (const auto& error = ProgramAccess::start_error(program))
+    if (const auto &error = ProgramAccess::start_error(program))
         return fail(c, *error);
 
     ProcessRecord record;
@@ -404,31 +410,31 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
     record.inherit_handles = inherit_handles != FALSE;
     record.creation_flags = creation_flags;
     record.startup = *startup_info;
-    record.environment = environment ? environment_block(static_cast<const char*>(environment))
+    record.environment = environment ? environment_block(static_cast<const char *>(environment))
                                      : world().runtime.environment;
     record.current_directory =
         current_directory ? current_directory : world().runtime.current_directory;
     // The new process runs beside its creator: its first step comes once this
     // call has returned.
     const int index = start_process(program, found_host, std::move(record), true);
-    const ProcessRecord& started = world().processes.records[static_cast<size_t>(index)];
+    const ProcessRecord &started = world().processes.records[static_cast<size_t>(index)];
     process_info->hProcess = started.handle;
     process_info->hThread = thread_handle(static_cast<size_t>(index));
     process_info->dwProcessId = started.id;
     process_info->dwThreadId = started.id + 4;
-    c.result("TRUE " + handle_name(started.handle) + " (" + program.name() + " from " +
-             found_path + ")");
+    c.result("TRUE " + handle_name(started.handle) + " (" + program.name() + " from " + found_path +
+             ")");
     return TRUE;
 }
 
 namespace sim {
 
-void register_program(const std::string& path, const Program& program) {
+void register_program(const std::string &path, const Program &program) {
     world().processes.programs.push_back(RegisteredProgram{path, program});
 }
 
-void start_program(const Program& program, const std::string& image_path,
-                   const std::string& command_line) {
+void start_program(const Program &program, const std::string &image_path,
+                   const std::string &command_line) {
     ResolvedPath r = resolve_path(image_path);
     std::error_code ec;
     if (r.error || !fs::is_regular_file(r.host, ec)) {
@@ -443,15 +449,17 @@ void start_program(const Program& program, const std::string& image_path,
     start_process(program, r.host, std::move(record), false);
 }
 
-void start_program_at(uint64_t time_ms, const Program& program, const std::string& image_path,
-                      const std::string& command_line) {
+void start_program_at(uint64_t time_ms, const Program &program, const std::string &image_path,
+                      const std::string &command_line) {
     schedule(time_ms, [=] { start_program(program, image_path, command_line); });
 }
 
-const std::vector<ProcessRecord>& processes() { return world().processes.records; }
+const std::vector<ProcessRecord> &processes() {
+    return world().processes.records;
+}
 
-const ProcessRecord* process(const std::string& program) {
-    for (const ProcessRecord& r : world().processes.records)
+const ProcessRecord *process(const std::string &program) {
+    for (const ProcessRecord &r : world().processes.records)
         if (r.program == program)
             return &r;
     return nullptr;

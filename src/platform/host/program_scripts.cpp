@@ -11,28 +11,28 @@ Step step(Step::Kind kind) {
 }
 } // namespace
 
-Script& Script::wait(uint64_t ms) {
+Script &Script::wait(uint64_t ms) {
     Step s = step(Step::Kind::wait);
     s.ms = ms;
     steps_.push_back(s);
     return *this;
 }
 
-Script& Script::create_window(WindowName name) {
+Script &Script::create_window(WindowName name) {
     Step s = step(Step::Kind::create_window);
     s.window = std::move(name);
     steps_.push_back(s);
     return *this;
 }
 
-Script& Script::find_window(WindowName name) {
+Script &Script::find_window(WindowName name) {
     Step s = step(Step::Kind::find_window);
     s.window = std::move(name);
     steps_.push_back(s);
     return *this;
 }
 
-Script& Script::send(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) {
+Script &Script::send(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) {
     Step s = step(Step::Kind::send);
     s.window = std::move(to);
     s.message = message;
@@ -42,7 +42,7 @@ Script& Script::send(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) 
     return *this;
 }
 
-Script& Script::show_window(WindowName which, int command) {
+Script &Script::show_window(WindowName which, int command) {
     Step s = step(Step::Kind::show_window);
     s.window = std::move(which);
     s.show_command = command;
@@ -50,14 +50,14 @@ Script& Script::show_window(WindowName which, int command) {
     return *this;
 }
 
-Script& Script::read_file(std::string path) {
+Script &Script::read_file(std::string path) {
     Step s = step(Step::Kind::read_file);
     s.path = std::move(path);
     steps_.push_back(s);
     return *this;
 }
 
-Script& Script::create_file(std::string path, std::string content) {
+Script &Script::create_file(std::string path, std::string content) {
     Step s = step(Step::Kind::create_file);
     s.path = std::move(path);
     s.content = std::move(content);
@@ -65,14 +65,14 @@ Script& Script::create_file(std::string path, std::string content) {
     return *this;
 }
 
-Script& Script::exit(DWORD code) {
+Script &Script::exit(DWORD code) {
     Step s = step(Step::Kind::exit);
     s.exit_code = code;
     steps_.push_back(s);
     return *this;
 }
 
-Script& Script::exit_after(uint64_t ms, DWORD code) {
+Script &Script::exit_after(uint64_t ms, DWORD code) {
     Step s = step(Step::Kind::exit_after);
     s.ms = ms;
     s.exit_code = code;
@@ -80,32 +80,32 @@ Script& Script::exit_after(uint64_t ms, DWORD code) {
     return *this;
 }
 
-Program& Program::requires_file(uint32_t size, uint32_t crc32) {
+Program &Program::requires_file(uint32_t size, uint32_t crc32) {
     size_and_crc_ = std::make_pair(size, crc32);
     return *this;
 }
 
-Program& Program::requires_file(std::function<bool(const std::string& bytes)> check) {
+Program &Program::requires_file(std::function<bool(const std::string &bytes)> check) {
     check_ = std::move(check);
     return *this;
 }
 
-Program& Program::fails_to_start(DWORD error) {
+Program &Program::fails_to_start(DWORD error) {
     start_error_ = error;
     return *this;
 }
 
-Program& Program::script(Script steps) {
+Program &Program::script(Script steps) {
     script_ = std::move(steps);
     return *this;
 }
 
-Program& Program::on_command(WPARAM command, Script reaction, LRESULT result) {
+Program &Program::on_command(WPARAM command, Script reaction, LRESULT result) {
     reactions_[command] = Reaction{std::move(reaction), result};
     return *this;
 }
 
-bool only_size_flags_and_show_set(const STARTUPINFOA& startup) {
+bool only_size_flags_and_show_set(const STARTUPINFOA &startup) {
     STARTUPINFOA rest = startup;
     rest.cb = 0;
     rest.dwFlags = 0;

@@ -10,7 +10,7 @@ namespace sim::detail {
 struct Resource {
     std::string name;
     std::string type;
-    const void* bytes;
+    const void *bytes;
     size_t size;
 };
 

@@ -15,23 +15,23 @@ std::string resource_key(LPCSTR id) {
     return id;
 }
 
-const Resource* by_handle(HRSRC handle) {
+const Resource *by_handle(HRSRC handle) {
     auto value = reinterpret_cast<uintptr_t>(handle);
-    const auto& entries = world().resources.entries;
+    const auto &entries = world().resources.entries;
     if (value < resource_handle_base || value - resource_handle_base >= entries.size())
         return nullptr;
     return &entries[value - resource_handle_base];
 }
 
-const Resource* by_address(const void* loaded) {
-    for (const Resource& r : world().resources.entries)
+const Resource *by_address(const void *loaded) {
+    for (const Resource &r : world().resources.entries)
         if (r.bytes == loaded)
             return &r;
     return nullptr;
 }
 
-std::string loaded_name(const void* loaded) {
-    const Resource* r = by_address(loaded);
+std::string loaded_name(const void *loaded) {
+    const Resource *r = by_address(loaded);
     return r ? "resource " + r->type + "/" + r->name : handle_name(loaded);
 }
 
@@ -45,7 +45,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
     CallRecord c("FindResourceA", Args().handle(module).string(name).string(type));
     if (!our_module(module))
         fault("FindResourceA: only the launcher's own module has resources here");
-    const auto& entries = world().resources.entries;
+    const auto &entries = world().resources.entries;
     bool type_found = false;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!same_name(entries[i].type, resource_key(type)))
@@ -63,7 +63,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
-    const Resource* r = by_handle(resource);
+    const Resource *r = by_handle(resource);
     CallRecord c("LoadResource",
                  Args().handle(module).text(r ? "resource " + r->type + "/" + r->name
                                               : handle_name(resource)));
@@ -72,7 +72,7 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
         c.result("NULL");
         return nullptr;
     }
-    HGLOBAL loaded = const_cast<void*>(r->bytes);
+    HGLOBAL loaded = const_cast<void *>(r->bytes);
     c.result(loaded_name(loaded));
     return loaded;
 }
@@ -84,7 +84,7 @@ LPVOID WINAPI LockResource(HGLOBAL loaded) {
 }
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource) {
-    const Resource* r = by_handle(resource);
+    const Resource *r = by_handle(resource);
     CallRecord c("SizeofResource",
                  Args().handle(module).text(r ? "resource " + r->type + "/" + r->name
                                               : handle_name(resource)));
@@ -105,7 +105,7 @@ BOOL WINAPI FreeResource(HGLOBAL loaded) {
 
 namespace sim {
 
-void add_resource(const std::string& name, const std::string& type, const void* bytes,
+void add_resource(const std::string &name, const std::string &type, const void *bytes,
                   size_t size) {
     // A second registration of a name and type replaces the first, as
     // UpdateResource does in an executable.

@@ -6,13 +6,15 @@
 using namespace sim::detail;
 
 namespace {
-std::string entry_name(const std::string& entry) { return entry.substr(0, entry.find('=')); }
+std::string entry_name(const std::string &entry) {
+    return entry.substr(0, entry.find('='));
+}
 } // namespace
 
-char* launcher_host_getenv(const char* name) {
+char *launcher_host_getenv(const char *name) {
     CallRecord c("getenv", Args().string(name));
-    World& w = world();
-    for (const std::string& e : w.runtime.environment) {
+    World &w = world();
+    for (const std::string &e : w.runtime.environment) {
         size_t eq = e.find('=');
         if (name && same_name(e.substr(0, eq), name)) {
             w.runtime.getenv_results.push_back(e.substr(eq + 1));
@@ -24,9 +26,9 @@ char* launcher_host_getenv(const char* name) {
     return nullptr;
 }
 
-int _putenv(const char* entry) {
+int _putenv(const char *entry) {
     CallRecord c("putenv", Args().string(entry));
-    const char* eq = entry ? std::strchr(entry, '=') : nullptr;
+    const char *eq = entry ? std::strchr(entry, '=') : nullptr;
     if (!eq || eq == entry) {
         errno = EINVAL;
         c.result_number(-1);
@@ -44,28 +46,38 @@ int _putenv(const char* entry) {
 
 namespace sim {
 
-void set_env(const std::string& name, const std::string& value) {
+void set_env(const std::string &name, const std::string &value) {
     unset_env(name);
     world().runtime.environment.push_back(name + "=" + value);
 }
 
-void unset_env(const std::string& name) {
+void unset_env(const std::string &name) {
     std::erase_if(world().runtime.environment,
-                  [&](const std::string& e) { return same_name(entry_name(e), name); });
+                  [&](const std::string &e) { return same_name(entry_name(e), name); });
 }
 
-std::vector<std::string> environment() { return world().runtime.environment; }
+std::vector<std::string> environment() {
+    return world().runtime.environment;
+}
 
-void set_current_directory(const std::string& path) { world().runtime.current_directory = path; }
+void set_current_directory(const std::string &path) {
+    world().runtime.current_directory = path;
+}
 
 void set_startup_show_window(bool use_show_window, WORD show_window) {
     world().startup.use_show_window = use_show_window;
     world().startup.show_window = show_window;
 }
 
-void set_double_byte_code_page(bool on) { world().startup.double_byte = on; }
+void set_double_byte_code_page(bool on) {
+    world().startup.double_byte = on;
+}
 
-std::string winmain_arguments() { return world().startup.winmain_arguments; }
-int winmain_show_command() { return world().startup.winmain_show; }
+std::string winmain_arguments() {
+    return world().startup.winmain_arguments;
+}
+int winmain_show_command() {
+    return world().startup.winmain_show;
+}
 
 } // namespace sim

@@ -18,10 +18,15 @@ constexpr int supported_flags =
     _O_WRONLY | _O_RDWR | _O_CREAT | _O_TRUNC | _O_EXCL | _O_TEXT | _O_BINARY;
 
 std::string flags_text(int flags) {
-    std::string out = (flags & _O_RDWR) ? "_O_RDWR" : (flags & _O_WRONLY) ? "_O_WRONLY" : "_O_RDONLY";
-    for (auto [flag, name] : {std::pair{_O_CREAT, "_O_CREAT"}, {_O_TRUNC, "_O_TRUNC"},
-                              {_O_EXCL, "_O_EXCL"}, {_O_APPEND, "_O_APPEND"},
-                              {_O_TEXT, "_O_TEXT"}, {_O_BINARY, "_O_BINARY"}})
+    std::string out = (flags & _O_RDWR)     ? "_O_RDWR"
+                      : (flags & _O_WRONLY) ? "_O_WRONLY"
+                                            : "_O_RDONLY";
+    for (auto [flag, name] : {std::pair{_O_CREAT, "_O_CREAT"},
+                              {_O_TRUNC, "_O_TRUNC"},
+                              {_O_EXCL, "_O_EXCL"},
+                              {_O_APPEND, "_O_APPEND"},
+                              {_O_TEXT, "_O_TEXT"},
+                              {_O_BINARY, "_O_BINARY"}})
         if (flags & flag)
             out += std::string("|") + name;
     int rest = flags & ~(supported_flags | _O_APPEND);
@@ -39,14 +44,14 @@ std::string permission_text(int permission) {
     return out.empty() ? "0" : out;
 }
 
-int fail(CallRecord& c, DWORD error) {
+int fail(CallRecord &c, DWORD error) {
     set_last_error(error);
     errno = errno_for(error);
     c.result("-1 (errno " + std::to_string(errno) + ")");
     return -1;
 }
 
-int fail_errno(CallRecord& c, int error) {
+int fail_errno(CallRecord &c, int error) {
     errno = error;
     c.result("-1 (errno " + std::to_string(errno) + ")");
     return -1;
@@ -54,7 +59,7 @@ int fail_errno(CallRecord& c, int error) {
 
 // The runtime hands out the lowest descriptor that is free.
 int free_descriptor() {
-    const auto& open = world().files.open;
+    const auto &open = world().files.open;
     int d = 3;
     while (open.count(d))
         ++d;
@@ -63,7 +68,7 @@ int free_descriptor() {
 
 } // namespace
 
-int _open(const char* path, int flags, int permission) {
+int _open(const char *path, int flags, int permission) {
     CallRecord c("_open",
                  Args().path(path).text(flags_text(flags)).text(permission_text(permission)));
     if (flags & ~supported_flags) {
@@ -123,13 +128,13 @@ int _open(const char* path, int flags, int permission) {
     return descriptor;
 }
 
-int _read(int descriptor, void* buffer, unsigned int count) {
+int _read(int descriptor, void *buffer, unsigned int count) {
     CallRecord c("_read", Args().number(descriptor).number(count));
-    auto& open = world().files.open;
+    auto &open = world().files.open;
     auto it = open.find(descriptor);
     if (it == open.end())
         return fail(c, ERROR_INVALID_HANDLE);
-    OpenFile& file = it->second;
+    OpenFile &file = it->second;
     if (file.text_mode) {
         fault("_read: text mode is not modelled");
         return fail_errno(c, EINVAL);
@@ -142,13 +147,13 @@ int _read(int descriptor, void* buffer, unsigned int count) {
     return static_cast<int>(got);
 }
 
-int _write(int descriptor, const void* buffer, unsigned int count) {
+int _write(int descriptor, const void *buffer, unsigned int count) {
     CallRecord c("_write", Args().number(descriptor).number(count));
-    auto& open = world().files.open;
+    auto &open = world().files.open;
     auto it = open.find(descriptor);
     if (it == open.end())
         return fail(c, ERROR_INVALID_HANDLE);
-    OpenFile& file = it->second;
+    OpenFile &file = it->second;
     // The runtime reports a write to a descriptor opened for reading as EBADF.
     if (!file.writable)
         return fail_errno(c, EBADF);
@@ -156,7 +161,7 @@ int _write(int descriptor, const void* buffer, unsigned int count) {
         c.result_number(0);
         return 0;
     }
-    const char* bytes = static_cast<const char*>(buffer);
+    const char *bytes = static_cast<const char *>(buffer);
     std::string out;
     if (file.text_mode) {
         for (unsigned int i = 0; i < count; ++i) {
@@ -167,7 +172,7 @@ int _write(int descriptor, const void* buffer, unsigned int count) {
     } else {
         out.assign(bytes, count);
     }
-    for (DiskBudget& budget : world().files.budgets) {
+    for (DiskBudget &budget : world().files.budgets) {
         if (!same_name(budget.path, file.windows_path))
             continue;
         if (out.size() > budget.bytes_left)
@@ -199,7 +204,7 @@ int _write(int descriptor, const void* buffer, unsigned int count) {
 
 int _close(int descriptor) {
     CallRecord c("_close", Args().number(descriptor));
-    auto& open = world().files.open;
+    auto &open = world().files.open;
     auto it = open.find(descriptor);
     if (it == open.end())
         return fail(c, ERROR_INVALID_HANDLE);

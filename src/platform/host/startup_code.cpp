@@ -12,14 +12,16 @@ namespace {
 struct CodePage {
     bool double_byte;
 };
-CodePage world() { return CodePage{detail::world().startup.double_byte}; }
+CodePage world() {
+    return CodePage{detail::world().startup.double_byte};
+}
 } // namespace
 
-std::string argument_string(const std::string& command_line) {
+std::string argument_string(const std::string &command_line) {
     auto lead = [](unsigned char c) {
         return world().double_byte && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
     };
-    const char* p = command_line.c_str();
+    const char *p = command_line.c_str();
     if (*p == '"') {
         ++p;
         while (*p && *p != '"') {
@@ -38,8 +40,8 @@ std::string argument_string(const std::string& command_line) {
     return p;
 }
 
-int run_launcher(const char* command_line) {
-    detail::Startup& startup = detail::world().startup;
+int run_launcher(const char *command_line) {
+    detail::Startup &startup = detail::world().startup;
     if (startup.ran) {
         std::fprintf(stderr, "simulated desktop: the launcher runs once per process; run each "
                              "scenario in a process of its own\n");

@@ -7,8 +7,8 @@
 // the DC's background colour (opaque mode) and the anti-aliased glyphs are
 // blended onto it in the DC's text colour. Output is clipped to the
 // rectangle, the DC's clip rectangle and the client area.
-#include "platform/host/world.h"
 #include "platform/host/text_rendering.h"
+#include "platform/host/world.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -22,8 +22,8 @@ using namespace sim::detail;
 
 namespace sim::detail {
 
-std::vector<TextLine> break_lines(const char* text, size_t length, int max_width,
-                                  const std::function<int(unsigned char)>& advance) {
+std::vector<TextLine> break_lines(const char *text, size_t length, int max_width,
+                                  const std::function<int(unsigned char)> &advance) {
     std::vector<TextLine> lines;
     auto is_break = [&](size_t i) { return text[i] == '\r' || text[i] == '\n'; };
     auto width_of = [&](size_t i) { return advance(static_cast<unsigned char>(text[i])); };
@@ -55,7 +55,8 @@ std::vector<TextLine> break_lines(const char* text, size_t length, int max_width
                     i = word_end;
                     break;
                 }
-                if (have_word && max_width >= 0 && line.width + blanks_width + word_width > max_width)
+                if (have_word && max_width >= 0 &&
+                    line.width + blanks_width + word_width > max_width)
                     break;
                 line.width += blanks_width + word_width;
                 line.end = word_end;
@@ -83,7 +84,7 @@ std::vector<TextLine> break_lines(const char* text, size_t length, int max_width
 
 namespace {
 
-constexpr const char* default_font_file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+constexpr const char *default_font_file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr int default_cell_height = 13;
 
 // Code page 1252's characters 0x80-0x9F; the rest of the page is Latin-1.
@@ -144,7 +145,7 @@ struct Fonts {
     }
 };
 
-Fonts& fonts() {
+Fonts &fonts() {
     static Fonts f;
     return f;
 }
@@ -180,7 +181,7 @@ SizedFace size_face(FT_Face face, LONG height) {
     return s;
 }
 
-const Glyph& glyph(Fonts& f, const SizedFace& size, unsigned char c) {
+const Glyph &glyph(Fonts &f, const SizedFace &size, unsigned char c) {
     auto key = std::make_pair(size.key, c);
     auto it = f.glyphs.find(key);
     if (it != f.glyphs.end())
@@ -192,13 +193,13 @@ const Glyph& glyph(Fonts& f, const SizedFace& size, unsigned char c) {
         g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
         g.left = slot->bitmap_left;
         g.top = slot->bitmap_top;
-        const FT_Bitmap& bm = slot->bitmap;
+        const FT_Bitmap &bm = slot->bitmap;
         if (bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.buffer) {
             g.width = static_cast<int>(bm.width);
             g.rows = static_cast<int>(bm.rows);
             g.coverage.resize(static_cast<size_t>(g.width) * static_cast<size_t>(g.rows));
             for (int y = 0; y < g.rows; ++y) {
-                const unsigned char* row = bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch;
+                const unsigned char *row = bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch;
                 std::memcpy(&g.coverage[static_cast<size_t>(y) * static_cast<size_t>(g.width)], row,
                             static_cast<size_t>(g.width));
             }
@@ -222,7 +223,7 @@ uint32_t blend(uint32_t under, uint32_t over, unsigned alpha) {
     return out;
 }
 
-RECT intersect(const RECT& a, const RECT& b) {
+RECT intersect(const RECT &a, const RECT &b) {
     return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                 std::min(a.bottom, b.bottom)};
 }
@@ -231,15 +232,17 @@ RECT intersect(const RECT& a, const RECT& b) {
 
 namespace sim {
 
-void set_font_file(const std::string& path) { fonts().file = path; }
+void set_font_file(const std::string &path) {
+    fonts().file = path;
+}
 
 } // namespace sim
 
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
     CallRecord c("DrawTextA",
                  Args().handle(dc).string(text, length).number(length).rect(rect).number(format));
-    DeviceContext* d = find_dc(dc);
-    Window* w = d ? find_window(d->window) : nullptr;
+    DeviceContext *d = find_dc(dc);
+    Window *w = d ? find_window(d->window) : nullptr;
     if (!d || d->released || !w || w->owner != launcher_owner || !text || !rect) {
         c.result("0");
         return 0;
@@ -249,29 +252,31 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) 
         c.result("0");
         return 0;
     }
-    Fonts& f = fonts();
+    Fonts &f = fonts();
     if (!f.load()) {
         fault("DrawTextA: the font file " + f.file + " cannot be loaded");
         c.result("0");
         return 0;
     }
-    const GdiObject* font = d->font ? find_object(d->font) : nullptr;
+    const GdiObject *font = d->font ? find_object(d->font) : nullptr;
     SizedFace size = size_face(f.face, font ? font->font.lfHeight : default_cell_height);
 
     size_t count = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
-    int max_width = (format & DT_WORDBREAK) ? std::max(0, static_cast<int>(rect->right - rect->left)) : -1;
+    int max_width =
+        (format & DT_WORDBREAK) ? std::max(0, static_cast<int>(rect->right - rect->left)) : -1;
     std::vector<TextLine> lines = break_lines(
         text, count, max_width, [&](unsigned char ch) { return glyph(f, size, ch).advance; });
 
     RECT client = client_rect(*w);
     RECT clip = intersect(intersect(*rect, d->clip), client);
     uint32_t ink = framebuffer_colour(d->text);
-    auto at = [&](LONG x, LONG y) -> uint32_t& {
-        return w->pixels[static_cast<size_t>(y) * static_cast<size_t>(client.right) + static_cast<size_t>(x)];
+    auto at = [&](LONG x, LONG y) -> uint32_t & {
+        return w->pixels[static_cast<size_t>(y) * static_cast<size_t>(client.right) +
+                         static_cast<size_t>(x)];
     };
 
     for (size_t n = 0; n < lines.size(); ++n) {
-        const TextLine& line = lines[n];
+        const TextLine &line = lines[n];
         LONG top = rect->top + static_cast<LONG>(n) * size.cell;
         if (top >= clip.bottom)
             break;
@@ -280,7 +285,7 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) 
         LONG pen = rect->left;
         LONG baseline = top + size.ascent;
         for (size_t i = line.begin; i < line.end; ++i) {
-            const Glyph& g = glyph(f, size, static_cast<unsigned char>(text[i]));
+            const Glyph &g = glyph(f, size, static_cast<unsigned char>(text[i]));
             for (int gy = 0; gy < g.rows; ++gy) {
                 LONG y = baseline - g.top + gy;
                 if (y < clip.top || y >= clip.bottom)
@@ -289,8 +294,9 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) 
                     LONG x = pen + g.left + gx;
                     if (x < clip.left || x >= clip.right)
                         continue;
-                    unsigned alpha = g.coverage[static_cast<size_t>(gy) * static_cast<size_t>(g.width) +
-                                                static_cast<size_t>(gx)];
+                    unsigned alpha =
+                        g.coverage[static_cast<size_t>(gy) * static_cast<size_t>(g.width) +
+                                   static_cast<size_t>(gx)];
                     if (alpha)
                         at(x, y) = blend(at(x, y), ink, alpha);
                 }

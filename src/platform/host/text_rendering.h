@@ -24,7 +24,7 @@ struct TextLine {
 // stands on a line of its own and is left to clipping. Blanks at the start of
 // a paragraph are kept; blanks at its end are kept while they fit.
 // advance(byte) gives a character's advance in pixels.
-std::vector<TextLine> break_lines(const char* text, size_t length, int max_width,
-                                  const std::function<int(unsigned char)>& advance);
+std::vector<TextLine> break_lines(const char *text, size_t length, int max_width,
+                                  const std::function<int(unsigned char)> &advance);
 
 } // namespace sim::detail

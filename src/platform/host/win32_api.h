@@ -30,12 +30,12 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef char CHAR;
-typedef char* LPSTR;
-typedef const char* LPCSTR;
-typedef void* LPVOID;
-typedef BYTE* LPBYTE;
-typedef DWORD* LPDWORD;
-typedef void* HANDLE;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef void *LPVOID;
+typedef BYTE *LPBYTE;
+typedef DWORD *LPDWORD;
+typedef void *HANDLE;
 
 // Handles are distinct pointer types, as with STRICT on Windows; the
 // simulated desktop hands out values that are never dereferenced.
@@ -43,7 +43,7 @@ typedef void* HANDLE;
     struct name##__ {                                                                              \
         int unused;                                                                                \
     };                                                                                             \
-    typedef struct name##__* name
+    typedef struct name##__ *name
 LAUNCHER_DECLARE_HANDLE(HWND);
 LAUNCHER_DECLARE_HANDLE(HINSTANCE);
 LAUNCHER_DECLARE_HANDLE(HDC);
@@ -56,14 +56,15 @@ LAUNCHER_DECLARE_HANDLE(HRSRC);
 #undef LAUNCHER_DECLARE_HANDLE
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
-typedef void* HGDIOBJ;
-typedef void* HGLOBAL;
+typedef void *HGDIOBJ;
+typedef void *HGLOBAL;
 
 #define TRUE 1
 #define FALSE 0
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)((UINT_PTR)((WORD)(i))))
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+    ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 
 struct POINT {
     LONG x;
@@ -76,7 +77,7 @@ struct RECT {
     LONG right;
     LONG bottom;
 };
-typedef RECT* LPRECT;
+typedef RECT *LPRECT;
 
 struct MSG {
     HWND hwnd;
@@ -86,9 +87,9 @@ struct MSG {
     DWORD time;
     POINT pt;
 };
-typedef MSG* LPMSG;
+typedef MSG *LPMSG;
 
-typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 struct WNDCLASSA {
     UINT style;
@@ -111,7 +112,7 @@ struct PAINTSTRUCT {
     BOOL fIncUpdate;
     BYTE rgbReserved[32];
 };
-typedef PAINTSTRUCT* LPPAINTSTRUCT;
+typedef PAINTSTRUCT *LPPAINTSTRUCT;
 
 #define LF_FACESIZE 32
 struct LOGFONTA {
@@ -136,7 +137,7 @@ struct SECURITY_ATTRIBUTES {
     LPVOID lpSecurityDescriptor;
     BOOL bInheritHandle;
 };
-typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
 
 // Laid out as the 32-bit platform lays it out, so that its size is 68 there.
 struct STARTUPINFOA {
@@ -159,7 +160,7 @@ struct STARTUPINFOA {
     HANDLE hStdOutput;
     HANDLE hStdError;
 };
-typedef STARTUPINFOA* LPSTARTUPINFOA;
+typedef STARTUPINFOA *LPSTARTUPINFOA;
 
 struct PROCESS_INFORMATION {
     HANDLE hProcess;
@@ -167,7 +168,7 @@ struct PROCESS_INFORMATION {
     DWORD dwProcessId;
     DWORD dwThreadId;
 };
-typedef PROCESS_INFORMATION* LPPROCESS_INFORMATION;
+typedef PROCESS_INFORMATION *LPPROCESS_INFORMATION;
 
 struct CREATESTRUCTA {
     LPVOID lpCreateParams;
@@ -204,7 +205,7 @@ struct WINDOWPOS {
 
 struct NCCALCSIZE_PARAMS {
     RECT rgrc[3];
-    WINDOWPOS* lppos;
+    WINDOWPOS *lppos;
 };
 
 // ---- Messages, styles and codes ----
@@ -330,7 +331,7 @@ struct NCCALCSIZE_PARAMS {
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 
 // ---- USER32: windows (windows.cpp) ----
-ATOM WINAPI RegisterClassA(const WNDCLASSA* wc);
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wc);
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
@@ -347,8 +348,8 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove);
-BOOL WINAPI TranslateMessage(const MSG* msg);
-LRESULT WINAPI DispatchMessageA(const MSG* msg);
+BOOL WINAPI TranslateMessage(const MSG *msg);
+LRESULT WINAPI DispatchMessageA(const MSG *msg);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void WINAPI PostQuitMessage(int exit_code);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
@@ -357,16 +358,16 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI InvalidateRgn(HWND window, HRGN region, BOOL erase);
 BOOL WINAPI UpdateWindow(HWND window);
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
-BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint);
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
-int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+int WINAPI FillRect(HDC dc, const RECT *rect, HBRUSH brush);
 int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
 
 // ---- GDI32 (gdi_objects.cpp) ----
 HGDIOBJ WINAPI GetStockObject(int object);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
-HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA *font);
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
 
@@ -419,10 +420,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
 #define _O_BINARY 0x8000
 #define _S_IWRITE 0x0080
 #define _S_IREAD 0x0100
-int _open(const char* path, int flags, int permission);
-int _read(int descriptor, void* buffer, unsigned int count);
-int _write(int descriptor, const void* buffer, unsigned int count);
+int _open(const char *path, int flags, int permission);
+int _read(int descriptor, void *buffer, unsigned int count);
+int _write(int descriptor, const void *buffer, unsigned int count);
 int _close(int descriptor);
-int _putenv(const char* entry);
-char* launcher_host_getenv(const char* name);
+int _putenv(const char *entry);
+char *launcher_host_getenv(const char *name);
 #define getenv(name) launcher_host_getenv(name)

@@ -54,9 +54,9 @@ struct WindowSystem {
     int cursor_count = 0;
 };
 
-Window* find_window(HWND handle); // nullptr when not an existing window
+Window *find_window(HWND handle); // nullptr when not an existing window
 bool is_launcher_window(HWND handle);
 // The window's client area in client coordinates (left and top 0).
-RECT client_rect(const Window& w);
+RECT client_rect(const Window &w);
 
 } // namespace sim::detail

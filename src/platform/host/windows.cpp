@@ -10,24 +10,24 @@ using namespace sim::detail;
 
 namespace sim::detail {
 
-Window* find_window(HWND handle) {
+Window *find_window(HWND handle) {
     auto value = reinterpret_cast<uintptr_t>(handle);
-    World& w = world();
+    World &w = world();
     if (value == 0 || value > w.user.windows.size())
         return nullptr;
-    Window& win = w.user.windows[value - 1];
+    Window &win = w.user.windows[value - 1];
     return win.exists ? &win : nullptr;
 }
 
 bool is_launcher_window(HWND handle) {
-    Window* w = find_window(handle);
+    Window *w = find_window(handle);
     return w && w->owner == launcher_owner;
 }
 
 // Non-client metrics as the classic theme has them: a captioned window has
 // a 3-pixel fixed frame and a 19-pixel caption (18 and a 1-pixel line); a
 // bordered window without caption has a 1-pixel border.
-RECT client_rect(const Window& w) {
+RECT client_rect(const Window &w) {
     int frame = 0, caption = 0;
     if ((w.style & WS_CAPTION) == WS_CAPTION) {
         frame = 3;
@@ -35,12 +35,13 @@ RECT client_rect(const Window& w) {
     } else if (w.style & WS_BORDER) {
         frame = 1;
     }
-    return RECT{0, 0, std::max(0, w.width - 2 * frame), std::max(0, w.height - 2 * frame - caption)};
+    return RECT{0, 0, std::max(0, w.width - 2 * frame),
+                std::max(0, w.height - 2 * frame - caption)};
 }
 
 namespace {
 
-void resize_framebuffer(Window& w) {
+void resize_framebuffer(Window &w) {
     RECT client = client_rect(w);
     w.pixels.assign(static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom), 0);
 }
@@ -48,7 +49,7 @@ void resize_framebuffer(Window& w) {
 } // namespace
 
 void set_window_pos(HWND window, int x, int y, int cx, int cy, UINT flags) {
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w)
         return;
     const bool own = w->owner == launcher_owner;
@@ -122,27 +123,37 @@ void set_window_pos(HWND window, int x, int y, int cx, int cy, UINT flags) {
 }
 
 BOOL show_window(HWND window, int command) {
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w)
         return FALSE;
     const bool own = w->owner == launcher_owner;
     const BOOL was_visible = w->visible ? TRUE : FALSE;
     bool show = true;
     switch (command) {
-    case SW_HIDE: show = false; break;
-    case SW_SHOWMAXIMIZED: w->maximized = true; break;
+    case SW_HIDE:
+        show = false;
+        break;
+    case SW_SHOWMAXIMIZED:
+        w->maximized = true;
+        break;
     case SW_SHOWNORMAL:
-    case SW_RESTORE: w->maximized = false; break;
+    case SW_RESTORE:
+        w->maximized = false;
+        break;
     case SW_SHOW:
-    case SW_SHOWDEFAULT: break;
-    default: fault("ShowWindow: command " + show_command_name(command) + " is not supported"); return was_visible;
+    case SW_SHOWDEFAULT:
+        break;
+    default:
+        fault("ShowWindow: command " + show_command_name(command) + " is not supported");
+        return was_visible;
     }
     if (show == (was_visible != FALSE))
         return was_visible;
     if (own)
         call_window_proc(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     set_window_pos(window, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW | SWP_NOACTIVATE));
+                   SWP_NOSIZE | SWP_NOMOVE |
+                       (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW | SWP_NOACTIVATE));
     w = find_window(window);
     if (own && w && show && w->needs_size_and_move) {
         // A window shown for the first time without having been sized yet
@@ -157,23 +168,23 @@ BOOL show_window(HWND window, int command) {
 
 } // namespace sim::detail
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
+ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
     Args a;
     if (wc)
-        a.text("{style=" + std::to_string(wc->style) + ", proc=" + (wc->lpfnWndProc ? "set" : "NULL") +
-               ", instance=" + handle_name(wc->hInstance) + ", icon=" + handle_name(wc->hIcon) +
-               ", cursor=" + handle_name(wc->hCursor) + ", background=" +
-               handle_name(wc->hbrBackground) + ", menu=" + quoted(wc->lpszMenuName) +
-               ", class=" + quoted(wc->lpszClassName) + "}");
+        a.text("{style=" + std::to_string(wc->style) + ", proc=" +
+               (wc->lpfnWndProc ? "set" : "NULL") + ", instance=" + handle_name(wc->hInstance) +
+               ", icon=" + handle_name(wc->hIcon) + ", cursor=" + handle_name(wc->hCursor) +
+               ", background=" + handle_name(wc->hbrBackground) +
+               ", menu=" + quoted(wc->lpszMenuName) + ", class=" + quoted(wc->lpszClassName) + "}");
     else
         a.text("NULL");
     CallRecord c("RegisterClassA", a);
-    World& w = world();
+    World &w = world();
     if (!wc || !wc->lpszClassName || !wc->lpfnWndProc || injected_failure("RegisterClassA")) {
         c.result("0");
         return 0;
     }
-    for (const auto& existing : w.user.classes)
+    for (const auto &existing : w.user.classes)
         if (same_name(wc->lpszClassName, existing.name)) {
             c.result("0"); // ERROR_CLASS_ALREADY_EXISTS
             return 0;
@@ -212,9 +223,9 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWO
                                         .handle(menu)
                                         .handle(instance)
                                         .handle(param));
-    World& w = world();
-    const WindowClass* cls = nullptr;
-    for (const auto& k : w.user.classes)
+    World &w = world();
+    const WindowClass *cls = nullptr;
+    for (const auto &k : w.user.classes)
         if (class_name && same_name(class_name, k.name))
             cls = &k;
     if (injected_failure("CreateWindowExA") || !cls) {
@@ -304,7 +315,7 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, i
 
 BOOL WINAPI ShowWindow(HWND window, int command) {
     CallRecord c("ShowWindow", Args().window(window).show_command(command));
-    Window* w = find_window(window);
+    Window *w = find_window(window);
     if (!w) {
         set_last_error(ERROR_INVALID_WINDOW_HANDLE);
         c.result_bool(FALSE);
@@ -337,10 +348,10 @@ HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR title) {
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     const auto resource = reinterpret_cast<uintptr_t>(name);
-    CallRecord c("LoadCursorA", Args().handle(instance).text(resource == wait_cursor_resource ? "IDC_WAIT"
-                                                             : resource == arrow_cursor_resource
-                                                                 ? "IDC_ARROW"
-                                                                 : quoted(name)));
+    CallRecord c("LoadCursorA",
+                 Args().handle(instance).text(resource == wait_cursor_resource    ? "IDC_WAIT"
+                                              : resource == arrow_cursor_resource ? "IDC_ARROW"
+                                                                                  : quoted(name)));
     HCURSOR cursor = nullptr;
     if (!instance && (resource == wait_cursor_resource || resource == arrow_cursor_resource))
         cursor = system_cursor(resource);
@@ -352,7 +363,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
 
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
     CallRecord c("SetCursor", Args().handle(cursor));
-    World& w = world();
+    World &w = world();
     HCURSOR previous = nullptr;
     if (w.user.cursor == "IDC_WAIT")
         previous = system_cursor(wait_cursor_resource);
@@ -365,7 +376,7 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
 
 int WINAPI ShowCursor(BOOL show) {
     CallRecord c("ShowCursor", Args().boolean(show));
-    World& w = world();
+    World &w = world();
     w.user.cursor_count += show ? 1 : -1;
     c.result_number(w.user.cursor_count);
     return w.user.cursor_count;
@@ -375,7 +386,7 @@ namespace sim {
 
 WindowView window(HWND handle) {
     WindowView v;
-    Window* w = detail::find_window(handle);
+    Window *w = detail::find_window(handle);
     if (!w)
         return v;
     v.handle = handle;
@@ -399,11 +410,11 @@ WindowView window(HWND handle) {
     return v;
 }
 
-HWND find_window(const std::string& class_name, const std::string& title) {
-    World& w = world();
+HWND find_window(const std::string &class_name, const std::string &title) {
+    World &w = world();
     // Newest first: the top of the Z order.
     for (size_t i = w.user.windows.size(); i-- > 0;) {
-        const Window& win = w.user.windows[i];
+        const Window &win = w.user.windows[i];
         if (win.exists && same_name(win.class_name, class_name) && same_name(win.title, title))
             return window_handle(i);
     }
@@ -412,12 +423,16 @@ HWND find_window(const std::string& class_name, const std::string& title) {
 
 std::vector<std::string> registered_classes() {
     std::vector<std::string> out;
-    for (const auto& c : world().user.classes)
+    for (const auto &c : world().user.classes)
         out.push_back(c.name);
     return out;
 }
 
-std::string current_cursor() { return world().user.cursor; }
-int cursor_show_count() { return world().user.cursor_count; }
+std::string current_cursor() {
+    return world().user.cursor;
+}
+int cursor_show_count() {
+    return world().user.cursor_count;
+}
 
 } // namespace sim

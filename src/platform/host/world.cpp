@@ -4,8 +4,8 @@
 namespace sim::detail {
 
 namespace {
-World* make_world() {
-    auto* w = new World();
+World *make_world() {
+    auto *w = new World();
     w->files.drives['C'] = Drive{8, 512, 5242880, 10485760}; // 20 GiB free of 40
     w->runtime.environment = {"PATH=C:\\WINDOWS\\system32;C:\\WINDOWS", "TEMP=C:\\WINDOWS\\TEMP",
                               "WINDIR=C:\\WINDOWS"};
@@ -13,14 +13,20 @@ World* make_world() {
 }
 } // namespace
 
-World& world() {
-    static World* w = make_world(); // lives until the process ends, like the desktop
+World &world() {
+    static World *w = make_world(); // lives until the process ends, like the desktop
     return *w;
 }
 
-HWND window_handle(size_t index) { return reinterpret_cast<HWND>(index + 1); }
-HGDIOBJ object_handle(size_t index) { return reinterpret_cast<HGDIOBJ>(gdi_object_base + index); }
-HDC dc_handle(size_t index) { return reinterpret_cast<HDC>(device_context_base + index); }
+HWND window_handle(size_t index) {
+    return reinterpret_cast<HWND>(index + 1);
+}
+HGDIOBJ object_handle(size_t index) {
+    return reinterpret_cast<HGDIOBJ>(gdi_object_base + index);
+}
+HDC dc_handle(size_t index) {
+    return reinterpret_cast<HDC>(device_context_base + index);
+}
 HANDLE process_handle(size_t index) {
     return reinterpret_cast<HANDLE>(process_handle_base + 4 * index);
 }

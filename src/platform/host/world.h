@@ -2,7 +2,6 @@
 // sim.h instead.
 #pragma once
 
-#include "platform/host/sim.h"
 #include "platform/host/call_log.h"
 #include "platform/host/clock.h"
 #include "platform/host/file_model.h"
@@ -12,6 +11,7 @@
 #include "platform/host/process_model.h"
 #include "platform/host/resource_model.h"
 #include "platform/host/runtime_model.h"
+#include "platform/host/sim.h"
 #include "platform/host/window_model.h"
 
 namespace sim::detail {
@@ -29,6 +29,6 @@ struct World {
     Startup startup;
 };
 
-World& world();
+World &world();
 
 } // namespace sim::detail

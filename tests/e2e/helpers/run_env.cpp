@@ -18,72 +18,78 @@
 namespace {
 
 // Quotes an argument the way the runtime's start-up code splits it again.
-void append_argument(std::string& line, const char* arg) {
-  if (!line.empty()) line += ' ';
-  if (*arg != '\0' && std::strpbrk(arg, " \t\"") == nullptr) {
-    line += arg;
-    return;
-  }
-  line += '"';
-  std::size_t backslashes = 0;
-  for (const char* p = arg; *p != '\0'; ++p) {
-    if (*p == '\\') {
-      ++backslashes;
-      continue;
+void append_argument(std::string &line, const char *arg) {
+    if (!line.empty())
+        line += ' ';
+    if (*arg != '\0' && std::strpbrk(arg, " \t\"") == nullptr) {
+        line += arg;
+        return;
     }
-    if (*p == '"') line.append(backslashes * 2 + 1, '\\');
-    else line.append(backslashes, '\\');
-    backslashes = 0;
-    line += *p;
-  }
-  line.append(backslashes * 2, '\\');
-  line += '"';
+    line += '"';
+    std::size_t backslashes = 0;
+    for (const char *p = arg; *p != '\0'; ++p) {
+        if (*p == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (*p == '"')
+            line.append(backslashes * 2 + 1, '\\');
+        else
+            line.append(backslashes, '\\');
+        backslashes = 0;
+        line += *p;
+    }
+    line.append(backslashes * 2, '\\');
+    line += '"';
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
-  unsigned long timeout_ms = 60000;
-  int i = 1;
-  for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-    const char* arg = argv[i];
-    if (std::strcmp(arg, "--timeout-ms") == 0 && i + 1 < argc) {
-      timeout_ms = std::strtoul(argv[++i], nullptr, 10);
-    } else if (arg[0] == '-') {
-      SetEnvironmentVariableA(arg + 1, nullptr);
-    } else if (const char* eq = std::strchr(arg, '='); eq != nullptr && eq != arg) {
-      const std::string name(arg, eq);
-      SetEnvironmentVariableA(name.c_str(), eq + 1);
-    } else {
-      std::fprintf(stderr, "e2e_run_env: bad argument %s\n", arg);
-      return 125;
+int main(int argc, char **argv) {
+    unsigned long timeout_ms = 60000;
+    int i = 1;
+    for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--timeout-ms") == 0 && i + 1 < argc) {
+            timeout_ms = std::strtoul(argv[++i], nullptr, 10);
+        } else if (arg[0] == '-') {
+            SetEnvironmentVariableA(arg + 1, nullptr);
+        } else if (const char *eq = std::strchr(arg, '='); eq != nullptr && eq != arg) {
+            const std::string name(arg, eq);
+            SetEnvironmentVariableA(name.c_str(), eq + 1);
+        } else {
+            std::fprintf(stderr, "e2e_run_env: bad argument %s\n", arg);
+            return 125;
+        }
     }
-  }
-  if (i + 1 >= argc) {
-    std::fprintf(stderr, "usage: e2e_run_env [--timeout-ms N] NAME=VALUE... [-NAME...] -- PROGRAM [ARGUMENT...]\n");
-    return 125;
-  }
+    if (i + 1 >= argc) {
+        std::fprintf(stderr, "usage: e2e_run_env [--timeout-ms N] NAME=VALUE... [-NAME...] -- "
+                             "PROGRAM [ARGUMENT...]\n");
+        return 125;
+    }
 
-  std::string command_line;
-  for (++i; i < argc; ++i) append_argument(command_line, argv[i]);
+    std::string command_line;
+    for (++i; i < argc; ++i)
+        append_argument(command_line, argv[i]);
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    std::fprintf(stderr, "e2e_run_env: cannot start %s: error %lu\n", command_line.c_str(), GetLastError());
-    return 125;
-  }
-  CloseHandle(process.hThread);
-  if (WaitForSingleObject(process.hProcess, timeout_ms) != WAIT_OBJECT_0) {
-    std::fprintf(stderr, "e2e_run_env: %s still running after %lu ms; ended\n", command_line.c_str(),
-                 timeout_ms);
-    TerminateProcess(process.hProcess, 124);
-    WaitForSingleObject(process.hProcess, 5000);
-    return 124;
-  }
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  return static_cast<int>(code);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fprintf(stderr, "e2e_run_env: cannot start %s: error %lu\n", command_line.c_str(),
+                     GetLastError());
+        return 125;
+    }
+    CloseHandle(process.hThread);
+    if (WaitForSingleObject(process.hProcess, timeout_ms) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "e2e_run_env: %s still running after %lu ms; ended\n",
+                     command_line.c_str(), timeout_ms);
+        TerminateProcess(process.hProcess, 124);
+        WaitForSingleObject(process.hProcess, 5000);
+        return 124;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
 }

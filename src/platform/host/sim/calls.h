@@ -29,20 +29,20 @@ struct Call {
     std::string text() const;        // "name(args) = result", or "name(args)"
 };
 
-const std::vector<Call>& calls();
+const std::vector<Call> &calls();
 // The calls of the given names, as text, in order.
-std::vector<std::string> calls_named(const std::vector<std::string>& names);
+std::vector<std::string> calls_named(const std::vector<std::string> &names);
 // The whole run as readable text, one call a line, with time and nesting.
 std::string trace();
 // Prints every call as it happens (for the demo).
-void set_live_trace(FILE* out);
+void set_live_trace(FILE *out);
 
 // Makes the next calls of a platform function fail, as Windows can: the
 // given number of times (RegisterClassA, CreateWindowExA, GetMessageA).
-void fail_call(const std::string& name, int times = 1);
+void fail_call(const std::string &name, int times = 1);
 
 // Problems the simulated desktop found in how it was used: an unsupported
 // call, a wait that could never end. Empty when all was well.
-const std::vector<std::string>& faults();
+const std::vector<std::string> &faults();
 
 } // namespace sim

@@ -29,8 +29,8 @@ struct Expected {
 
 // What may stand between two matched rows.
 enum class Between {
-    any_call,           // anything
-    other_names_only,   // no unmatched call of a name that the table lists
+    any_call,         // anything
+    other_names_only, // no unmatched call of a name that the table lists
 };
 
 struct SequenceCheck {
@@ -38,9 +38,9 @@ struct SequenceCheck {
     std::string report; // side by side, expected | actual, when not matched
 };
 
-bool call_matches(const Expected& row, const Call& call);
+bool call_matches(const Expected &row, const Call &call);
 
-SequenceCheck check_sequence(const std::vector<Expected>& table, const std::vector<Call>& log,
+SequenceCheck check_sequence(const std::vector<Expected> &table, const std::vector<Call> &log,
                              Between between = Between::any_call);
 
 } // namespace sim

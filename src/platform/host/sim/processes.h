@@ -64,16 +64,16 @@ struct Step {
 // Steps that run one after the other in virtual time.
 class Script {
   public:
-    Script& wait(uint64_t ms);
-    Script& create_window(WindowName name);
-    Script& find_window(WindowName name);
-    Script& send(WindowName to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
-    Script& show_window(WindowName which, int command);
-    Script& read_file(std::string path);
-    Script& create_file(std::string path, std::string content = "");
-    Script& exit(DWORD code);
-    Script& exit_after(uint64_t ms, DWORD code);
-    const std::vector<Step>& steps() const { return steps_; }
+    Script &wait(uint64_t ms);
+    Script &create_window(WindowName name);
+    Script &find_window(WindowName name);
+    Script &send(WindowName to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+    Script &show_window(WindowName which, int command);
+    Script &read_file(std::string path);
+    Script &create_file(std::string path, std::string content = "");
+    Script &exit(DWORD code);
+    Script &exit_after(uint64_t ms, DWORD code);
+    const std::vector<Step> &steps() const { return steps_; }
 
   private:
     std::vector<Step> steps_;
@@ -86,25 +86,25 @@ class Program {
     // The program starts only from a file with this content; any other file
     // makes CreateProcessA fail with ERROR_BAD_EXE_FORMAT, as a damaged
     // executable does.
-    Program& requires_file(uint32_t size, uint32_t crc32);
-    Program& requires_file(std::function<bool(const std::string& bytes)> check);
+    Program &requires_file(uint32_t size, uint32_t crc32);
+    Program &requires_file(std::function<bool(const std::string &bytes)> check);
     // Every start fails with this error, as scripted.
-    Program& fails_to_start(DWORD error);
+    Program &fails_to_start(DWORD error);
     // What the process does from its start. A script that ends without an
     // exit leaves the process running (as a program in its message loop).
-    Program& script(Script steps);
+    Program &script(Script steps);
     // What it does when one of its windows receives WM_COMMAND with this
     // wParam. The sender's SendMessageA returns when these steps are done,
     // with this result.
-    Program& on_command(WPARAM command, Script reaction, LRESULT result = 0);
+    Program &on_command(WPARAM command, Script reaction, LRESULT result = 0);
 
-    const std::string& name() const { return name_; }
+    const std::string &name() const { return name_; }
 
   private:
     friend struct ProgramAccess;
     std::string name_;
     std::optional<std::pair<uint32_t, uint32_t>> size_and_crc_;
-    std::function<bool(const std::string&)> check_;
+    std::function<bool(const std::string &)> check_;
     std::optional<DWORD> start_error_;
     Script script_;
     struct Reaction {
@@ -116,15 +116,15 @@ class Program {
 
 // CreateProcessA runs this program for the file at this path (the file must
 // exist when the process is created).
-void register_program(const std::string& path, const Program& program);
+void register_program(const std::string &path, const Program &program);
 
 // A process already running when the launcher starts (started now), from
 // the file at image_path, which it holds open for execution from then on.
-void start_program(const Program& program, const std::string& image_path,
-                   const std::string& command_line);
+void start_program(const Program &program, const std::string &image_path,
+                   const std::string &command_line);
 // A process that starts at a chosen virtual time (started by someone else).
-void start_program_at(uint64_t time_ms, const Program& program, const std::string& image_path,
-                      const std::string& command_line);
+void start_program_at(uint64_t time_ms, const Program &program, const std::string &image_path,
+                      const std::string &command_line);
 
 // ---- what happened ----
 
@@ -172,7 +172,7 @@ struct ProcessRecord {
     std::string command_line;
     bool inherit_handles = false;
     DWORD creation_flags = 0;
-    STARTUPINFOA startup{}; // the whole record as passed
+    STARTUPINFOA startup{};               // the whole record as passed
     std::vector<std::string> environment; // inherited: NAME=VALUE entries
     std::string current_directory;
     HANDLE handle = nullptr;
@@ -189,10 +189,10 @@ struct ProcessRecord {
 };
 
 // Every process other than the launcher, in the order they started.
-const std::vector<ProcessRecord>& processes();
+const std::vector<ProcessRecord> &processes();
 // The first process of that program, or nullptr.
-const ProcessRecord* process(const std::string& program);
+const ProcessRecord *process(const std::string &program);
 // True when the start-up record holds nothing but cb, dwFlags and wShowWindow.
-bool only_size_flags_and_show_set(const STARTUPINFOA& startup);
+bool only_size_flags_and_show_set(const STARTUPINFOA &startup);
 
 } // namespace sim

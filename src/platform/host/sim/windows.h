@@ -38,10 +38,10 @@ struct WindowView {
 // presses its only button (default 1000 ms).
 void set_message_box_time(uint64_t ms);
 
-const std::vector<MessageBoxShown>& message_boxes();
+const std::vector<MessageBoxShown> &message_boxes();
 WindowView window(HWND handle);
 // A top-level window of any process, found as FindWindowA finds it.
-HWND find_window(const std::string& class_name, const std::string& title);
+HWND find_window(const std::string &class_name, const std::string &title);
 std::vector<std::string> registered_classes();
 // The cursor that SetCursor installed last ("IDC_WAIT", "none") and the show count.
 std::string current_cursor();
@@ -59,10 +59,10 @@ uint32_t pixel(HWND window, int x, int y);
 // Writes the client area to a PNG file (RGB, 8 bits a channel) so that a
 // person can look at it. False when there is nothing to write or the file
 // cannot be written.
-bool write_png(HWND window, const std::string& path);
+bool write_png(HWND window, const std::string &path);
 // The font file that DrawTextA renders with; by default DejaVu Sans
 // (/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf). When it cannot be
 // loaded, DrawTextA draws nothing and records a fault.
-void set_font_file(const std::string& path);
+void set_font_file(const std::string &path);
 
 } // namespace sim

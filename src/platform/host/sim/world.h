@@ -14,14 +14,14 @@ namespace sim {
 // ---- before the run ----
 
 // Environment of the launcher's process. Names match without regard to case.
-void set_env(const std::string& name, const std::string& value);
-void unset_env(const std::string& name);
+void set_env(const std::string &name, const std::string &value);
+void unset_env(const std::string &name);
 // The environment as NAME=VALUE entries, in order.
 std::vector<std::string> environment();
 
 // The launcher's current directory (a child process without one of its own
 // starts there). By default C:\Users\Public\Downloads.
-void set_current_directory(const std::string& path);
+void set_current_directory(const std::string &path);
 
 // The start-up record: STARTF_USESHOWWINDOW and its wShowWindow, or none.
 void set_startup_show_window(bool use_show_window, WORD show_window);
@@ -36,9 +36,9 @@ void at(uint64_t time_ms, std::function<void()> action);
 
 // The platform's start-up: derives the argument string and the show command
 // from the process command line, calls WinMain once and returns its result.
-int run_launcher(const char* command_line);
+int run_launcher(const char *command_line);
 // The argument string that the start-up code derives from a command line.
-std::string argument_string(const std::string& command_line);
+std::string argument_string(const std::string &command_line);
 
 // ---- after (or during) the run ----
 
