@@ -18,6 +18,10 @@ HGLOBAL locate_payload(const char* name, uint32_t length) {
     HGLOBAL loaded = LoadResource(instance_handle, found);
     current_payload.base = static_cast<const uint8_t*>(LockResource(loaded));
     current_payload.length = length;
+    // Never read past the resource: a payload shorter than the build says
+    // (or missing) gives no bytes at all, and its file does not come out whole.
+    if (found == NULL || SizeofResource(instance_handle, found) < length)
+        current_payload.base = NULL;
     return loaded;
 }
 

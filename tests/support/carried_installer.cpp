@@ -3,7 +3,6 @@
 #include "bootstrap/handoff.h"
 #include "desktop_programs.h"
 #include "embedded_payloads.h"
-#include "payload_resources.h"
 #include "payload/payload_figures.h"
 
 #include <algorithm>
@@ -20,11 +19,6 @@ std::string host_file(const char* path) {
 }
 
 } // namespace
-
-void register_carried_payloads() {
-    register_payloads(installer_payload_bytes, installer_payload_length, data_payload_bytes,
-                      data_payload_length);
-}
 
 std::string installer_path_in(const std::string& temp_directory) {
     return temp_directory + "\\" + installer_file_name;

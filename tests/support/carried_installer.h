@@ -11,9 +11,6 @@
 
 namespace scenario {
 
-// Serves the payloads this build carries as the launcher's resources.
-void register_carried_payloads();
-
 // Where the launcher writes in a temp directory (given without a trailing
 // backslash).
 std::string installer_path_in(const std::string& temp_directory);

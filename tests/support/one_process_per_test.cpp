@@ -3,7 +3,8 @@
 // test runs in a process of its own. ctest already starts one process per
 // test (and sets LAUNCHER_TEST_CHILD); run directly, this main lists the
 // selected tests and runs each in a child process.
-#include "carried_installer.h"
+#include "payload_resources.h"
+#include "run_report.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +85,9 @@ int main(int argc, char **argv) {
     if (std::getenv("LAUNCHER_TEST_CHILD") || GTEST_FLAG_GET(list_tests)) {
         // Every launcher carries its payloads, as its executable would.
         scenario::register_carried_payloads();
-        return RUN_ALL_TESTS();
+        int result = RUN_ALL_TESTS();
+        scenario::report_run_if_asked();
+        return result;
     }
     setenv("LAUNCHER_TEST_CHILD", "1", 1);
     std::vector<std::string> failed;

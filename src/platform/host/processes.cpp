@@ -430,6 +430,12 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
 namespace sim {
 
 void register_program(const std::string &path, const Program &program) {
+    // The latest registration for a path is the program that file holds.
+    for (RegisteredProgram &p : world().processes.programs)
+        if (same_name(p.windows_path, path)) {
+            p.program = program;
+            return;
+        }
     world().processes.programs.push_back(RegisteredProgram{path, program});
 }
 

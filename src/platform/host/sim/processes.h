@@ -116,6 +116,7 @@ class Program {
 
 // CreateProcessA runs this program for the file at this path (the file must
 // exist when the process is created).
+// A later registration for the same path replaces the earlier one.
 void register_program(const std::string &path, const Program &program);
 
 // A process already running when the launcher starts (started now), from
