@@ -5,6 +5,7 @@
 
 struct data_file_figures {
     bool readable;
+    unsigned long error; // the system's error code when it is not
     uint64_t size;
     uint32_t crc32;
 };

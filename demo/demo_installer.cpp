@@ -90,7 +90,7 @@ void check_data_file(HWND window) {
     const bool complete =
         found.readable && found.size == expected_data_size && found.crc32 == expected_data_crc32;
     if (!found.readable) {
-        log_line("data file %s: cannot be read (error %lu)", data_file_path, GetLastError());
+        log_line("data file %s: cannot be read (error %lu)", data_file_path, found.error);
         std::snprintf(status_text, sizeof status_text, "The data file %s cannot be read.",
                       data_file_path);
     } else {

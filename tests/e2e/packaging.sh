@@ -47,6 +47,22 @@ refused "is 4294967296 bytes; a launcher carries files of at most 4294967295 byt
 refused "is not a Windows icon (.ico) file" --installer "$in/setup.exe" --data "$in/data.bin" --icon "$in/data.bin" -o "$WORK/l.exe"
 refused "is not a writable folder" --installer "$in/setup.exe" --data "$in/data.bin" -o "$WORK/no/such/l.exe"
 refused "usage:" --installer "$in/setup.exe" --data "$in/data.bin"
+# The same files named by the cache options stop the configuration.
+for option in "LAUNCHER_DATA_FILE=$in/missing.bin|the data file '$in/missing.bin' does not exist" \
+              "LAUNCHER_INSTALLER_FILE=$in/huge.bin|is 4294967296 bytes; a launcher carries files of at most"; do
+  setting=${option%%|*} phrase=${option#*|}
+  code=0
+  (cd "$(dirname "$package")/.." && cmake --preset windows-i686 -B "$WORK/cmake_refused" \
+    -DLAUNCHER_HOST_TOOLS="$HOST_TOOLS" -D"$setting") >"$WORK/cmake.out" 2>&1 || code=$?
+  if [[ $code -eq 0 ]] || ! tr -s ' \n' ' ' <"$WORK/cmake.out" | grep -qF -- "$phrase"; then
+    echo "FAIL: -D$setting: expected the configuration to stop with '$phrase', got $code:"
+    cat "$WORK/cmake.out"
+    ((++failures))
+  else
+    echo "ok: -D$setting stops the configuration"
+  fi
+  rm -rf "$WORK/cmake_refused"
+done
 ((failures == 0)) || fail "$failures refusal(s) not as expected"
 
 code=0

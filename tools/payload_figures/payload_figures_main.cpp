@@ -58,18 +58,24 @@ int file_size(const std::string& path, std::uint64_t& size) {
 // leaves no output that looks complete.
 int write_output(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".part";
+    std::error_code error;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << text;
         out.close();
-        if (!out)
-            return fail(exit_cant_create,
-                        "cannot write '" + temporary + "': " + std::strerror(errno));
+        if (!out) {
+            const int code =
+                fail(exit_cant_create, "cannot write '" + temporary + "': " + std::strerror(errno));
+            std::filesystem::remove(temporary, error);
+            return code;
+        }
     }
-    std::error_code error;
     std::filesystem::rename(temporary, path, error);
-    if (error)
-        return fail(exit_cant_create, "cannot write '" + path + "': " + error.message());
+    if (error) {
+        const int code = fail(exit_cant_create, "cannot write '" + path + "': " + error.message());
+        std::filesystem::remove(temporary, error);
+        return code;
+    }
     return 0;
 }
 
