@@ -1,11 +1,11 @@
 // The launcher's entry point, in place of the C runtime's start-up code.
 //
-// That code would parse the command line by rules of its own, set up
-// argument vectors, run static constructors and pull in mingw-w64's own
-// formatter, none of which the launcher uses. The runtime DLL (msvcrt.dll)
-// initialises itself when the loader attaches it, so getenv, _putenv and the
-// descriptor calls work without it. The launcher has no static constructors
-// to run; a build check keeps it so.
+// That code would cut the command line by rules of its own, set up argument
+// vectors, run static constructors and bring its own error reporting: none
+// of it is used here, and it would outweigh the launcher's own code. The
+// runtime DLL (msvcrt.dll) initialises itself when the loader attaches it,
+// so getenv, _putenv and the descriptor calls work without it. The launcher
+// has no static constructors to run; a build check keeps it so.
 #include "platform/command_line.h"
 #include "platform/platform.h"
 
