@@ -49,9 +49,10 @@ inline constexpr char extract_mode = 'x';
 // priority, shown maximized.
 inline constexpr BOOL installer_inherits_handles = TRUE;
 inline constexpr DWORD installer_creation_flags = NORMAL_PRIORITY_CLASS; // 0x20
-inline constexpr DWORD installer_startup_size = 68; // sizeof(STARTUPINFOA) on 32-bit Windows
-static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == installer_startup_size,
-              "the 32-bit launcher hands the installer a start-up record of 68 bytes");
+inline constexpr DWORD installer_startup_size = sizeof(STARTUPINFOA);
+// The record as the shipped 32-bit launcher passes it; 104 bytes in 64-bit builds.
+static_assert(sizeof(void*) != 4 || installer_startup_size == 68);
+static_assert(sizeof(void*) != 8 || installer_startup_size == 104);
 inline constexpr DWORD installer_startup_flags = STARTF_USESHOWWINDOW;
 inline constexpr WORD installer_show_window = SW_SHOWMAXIMIZED;
 

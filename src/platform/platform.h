@@ -14,6 +14,12 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+// Formatted printing uses the runtime DLL's formatter; mingw-w64's own C99
+// one would be most of the launcher's size. snprintf in the logic is that
+// formatter with a too long result cut and terminated, as C99 has it,
+// whichever formatter the C++ headers choose for the other printf calls.
+#include "platform/windows/bounded_snprintf.h"
+#define snprintf(...) bounded_snprintf(__VA_ARGS__)
 #else
 #include "platform/host/win32_api.h"
 #endif

@@ -3,9 +3,14 @@
 // environment says, so the tests set them here, on the Windows side.
 //
 //   e2e_run_env [--timeout-ms N] NAME=VALUE... [-NAME...] -- PROGRAM [ARGUMENT...]
+//   e2e_run_env [--timeout-ms N] [--show N] NAME=VALUE... [-NAME...]
+//               --raw PROGRAM COMMAND_LINE_IN_HEX
 //
 // NAME=VALUE sets a variable, -NAME removes it. The program is started with
-// the current directory and the standard handles of this one.
+// the current directory and the standard handles of this one. --raw starts
+// PROGRAM with exactly the given command line (its bytes in hex, so that any
+// byte gets through), whatever program name that line begins with. --show
+// puts STARTF_USESHOWWINDOW and that show command into the start-up record.
 // Exit codes: the program's own; 124 when it ran past the time-out and was
 // ended; 125 usage or start failure.
 #include <windows.h>
@@ -43,15 +48,48 @@ void append_argument(std::string &line, const char *arg) {
     line += '"';
 }
 
+// "4142" -> "AB"; false on anything but pairs of hex digits.
+bool from_hex(const char *hex, std::string &bytes) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    bytes.clear();
+    for (const char *p = hex; *p != '\0'; p += 2) {
+        if (p[1] == '\0' || digit(p[0]) < 0 || digit(p[1]) < 0)
+            return false;
+        bytes += static_cast<char>(digit(p[0]) * 16 + digit(p[1]));
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     unsigned long timeout_ms = 60000;
+    const char *application = nullptr;
+    std::string command_line;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
     int i = 1;
     for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         const char *arg = argv[i];
         if (std::strcmp(arg, "--timeout-ms") == 0 && i + 1 < argc) {
             timeout_ms = std::strtoul(argv[++i], nullptr, 10);
+        } else if (std::strcmp(arg, "--show") == 0 && i + 1 < argc) {
+            startup.dwFlags |= STARTF_USESHOWWINDOW;
+            startup.wShowWindow = static_cast<WORD>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(arg, "--raw") == 0 && i + 2 < argc) {
+            application = argv[++i];
+            if (!from_hex(argv[++i], command_line)) {
+                std::fprintf(stderr, "e2e_run_env: bad hex command line %s\n", argv[i]);
+                return 125;
+            }
         } else if (arg[0] == '-') {
             SetEnvironmentVariableA(arg + 1, nullptr);
         } else if (const char *eq = std::strchr(arg, '='); eq != nullptr && eq != arg) {
@@ -62,21 +100,20 @@ int main(int argc, char **argv) {
             return 125;
         }
     }
-    if (i + 1 >= argc) {
-        std::fprintf(stderr, "usage: e2e_run_env [--timeout-ms N] NAME=VALUE... [-NAME...] -- "
-                             "PROGRAM [ARGUMENT...]\n");
-        return 125;
+    if (application == nullptr) {
+        if (i + 1 >= argc) {
+            std::fprintf(stderr,
+                         "usage: e2e_run_env [--timeout-ms N] [--show N] NAME=VALUE... [-NAME...] "
+                         "{-- PROGRAM [ARGUMENT...] | --raw PROGRAM COMMAND_LINE_IN_HEX}\n");
+            return 125;
+        }
+        for (++i; i < argc; ++i)
+            append_argument(command_line, argv[i]);
     }
 
-    std::string command_line;
-    for (++i; i < argc; ++i)
-        append_argument(command_line, argv[i]);
-
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(application, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         std::fprintf(stderr, "e2e_run_env: cannot start %s: error %lu\n", command_line.c_str(),
                      GetLastError());
         return 125;
