@@ -36,7 +36,7 @@ void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM
         script.send(progress_window_name, WM_COMMAND, command);
     const std::string path = program_path("sender.exe");
     place_program_file(path);
-    sim::start_program_at(time_ms, sim::Program("installer").script(script), path, path);
+    sim::start_program_at(time_ms, sim::Program("sender").script(script), path, path);
 }
 
 void send_to_progress_window(uint64_t time_ms, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -44,7 +44,7 @@ void send_to_progress_window(uint64_t time_ms, UINT message, WPARAM wparam, LPAR
     place_program_file(path);
     sim::start_program_at(
         time_ms,
-        sim::Program("installer")
+        sim::Program("sender")
             .script(sim::Script().send(progress_window_name, message, wparam, lparam)),
         path, path);
 }

@@ -21,7 +21,7 @@ void place_program_file(const std::string &path);
 void start_first_launcher();
 // An installer that runs already, with its window.
 void start_running_installer();
-// At time_ms, a program ("installer") sends WM_COMMAND with each of these
+// At time_ms, a program ("sender") sends WM_COMMAND with each of these
 // wParams to the progress window, one after the other, each once the
 // previous one was answered.
 void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM> &commands);
