@@ -8,7 +8,9 @@ namespace explore {
 namespace {
 
 // "C:\" and one folder name, `length` characters in all.
-std::string single_folder_path(size_t length) { return "C:\\" + std::string(length - 3, 't'); }
+std::string single_folder_path(size_t length) {
+    return "C:\\" + std::string(length - 3, 't');
+}
 
 // A path of `length` characters made of names short enough for any file
 // system.
@@ -21,7 +23,7 @@ std::string long_nested_path(size_t length) {
 
 } // namespace
 
-const std::vector<TempValue>& awkward_temp_values() {
+const std::vector<TempValue> &awkward_temp_values() {
     static const std::vector<TempValue> values = {
         {"the usual folder", "C:\\WINDOWS\\TEMP"},
         {"lower case", "c:\\windows\\temp"},
@@ -48,9 +50,11 @@ const std::vector<TempValue>& awkward_temp_values() {
     return values;
 }
 
-const TempValue& usual_temp_value() { return awkward_temp_values().front(); }
+const TempValue &usual_temp_value() {
+    return awkward_temp_values().front();
+}
 
-std::string temp_directory_for(const std::optional<std::string>& value) {
+std::string temp_directory_for(const std::optional<std::string> &value) {
     if (!value || value->empty())
         return "c:\\temp";
     std::string directory = value->substr(0, 259);
@@ -59,7 +63,7 @@ std::string temp_directory_for(const std::optional<std::string>& value) {
     return directory;
 }
 
-char drive_of(const std::string& directory) {
+char drive_of(const std::string &directory) {
     if (directory.size() < 2 || directory[1] != ':' ||
         !std::isalpha(static_cast<unsigned char>(directory[0])))
         return 0;

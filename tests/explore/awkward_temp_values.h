@@ -16,17 +16,17 @@ struct TempValue {
     bool folder_can_exist = true;
 };
 
-const std::vector<TempValue>& awkward_temp_values();
+const std::vector<TempValue> &awkward_temp_values();
 // The everyday value, drawn more often than the others so that most runs get
 // through start-up.
-const TempValue& usual_temp_value();
+const TempValue &usual_temp_value();
 
 // The directory the launcher works in for a TEMP value: the first 259
 // characters less one trailing backslash, or c:\temp when TEMP is unset or
 // empty.
-std::string temp_directory_for(const std::optional<std::string>& value);
+std::string temp_directory_for(const std::optional<std::string> &value);
 
 // The drive letter a directory names ("C:..."), upper case, or 0.
-char drive_of(const std::string& directory);
+char drive_of(const std::string &directory);
 
 } // namespace explore

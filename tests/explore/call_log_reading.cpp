@@ -5,7 +5,7 @@
 
 namespace explore {
 
-bool same_path(const std::string& a, const std::string& b) {
+bool same_path(const std::string &a, const std::string &b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -15,7 +15,7 @@ bool same_path(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string quoted_in_log(const std::string& text) {
+std::string quoted_in_log(const std::string &text) {
     std::string out = "\"";
     for (char c : text) {
         if (c == '\\' || c == '"')
@@ -25,20 +25,24 @@ std::string quoted_in_log(const std::string& text) {
     return out + "\"";
 }
 
-long leading_number(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }
+long leading_number(const std::string &text) {
+    return std::strtol(text.c_str(), nullptr, 10);
+}
 
-bool call_succeeded(const sim::Call& call) { return call.result.rfind("TRUE", 0) == 0; }
+bool call_succeeded(const sim::Call &call) {
+    return call.result.rfind("TRUE", 0) == 0;
+}
 
-bool is_file_call(const sim::Call& call) {
+bool is_file_call(const sim::Call &call) {
     return call.name == "_open" || call.name == "_write" || call.name == "_close" ||
            call.name == "DeleteFileA" || call.name == "MoveFileA" || call.name == "CreateProcessA";
 }
 
-bool touches_path(const sim::Call& call, const std::string& path) {
+bool touches_path(const sim::Call &call, const std::string &path) {
     return is_file_call(call) && call.path && same_path(*call.path, path);
 }
 
-void OpenDescriptors::replay(const sim::Call& call) {
+void OpenDescriptors::replay(const sim::Call &call) {
     if (call.name == "_open" && call.path) {
         const long descriptor = leading_number(call.result);
         if (descriptor >= 0)
@@ -48,16 +52,16 @@ void OpenDescriptors::replay(const sim::Call& call) {
     }
 }
 
-bool OpenDescriptors::holds(const std::string& path) const {
-    for (const auto& [descriptor, open_path] : open_)
+bool OpenDescriptors::holds(const std::string &path) const {
+    for (const auto &[descriptor, open_path] : open_)
         if (same_path(open_path, path))
             return true;
     return false;
 }
 
-std::vector<size_t> calls_named(const std::string& name) {
+std::vector<size_t> calls_named(const std::string &name) {
     std::vector<size_t> out;
-    const std::vector<sim::Call>& log = sim::calls();
+    const std::vector<sim::Call> &log = sim::calls();
     for (size_t i = 0; i < log.size(); ++i)
         if (log[i].name == name)
             out.push_back(i);

@@ -29,10 +29,10 @@ void report_hang() {
     std::exit(1);
 }
 
-void write_outcome(const std::string& file, const std::string& outcome) {
+void write_outcome(const std::string &file, const std::string &outcome) {
     if (file.empty())
         return;
-    if (FILE* out = std::fopen(file.c_str(), "w")) {
+    if (FILE *out = std::fopen(file.c_str(), "w")) {
         std::fprintf(out, "%s\n", outcome.c_str());
         std::fclose(out);
     }
@@ -40,7 +40,7 @@ void write_outcome(const std::string& file, const std::string& outcome) {
 
 } // namespace
 
-Schedule schedule_for(const RunRequest& request) {
+Schedule schedule_for(const RunRequest &request) {
     if (!request.planted)
         return draw_schedule(request.seed);
     Schedule schedule = plain_schedule();
@@ -48,7 +48,7 @@ Schedule schedule_for(const RunRequest& request) {
     return schedule;
 }
 
-int explore_one_run(const RunRequest& request, const CarriedFiles& carried) {
+int explore_one_run(const RunRequest &request, const CarriedFiles &carried) {
     trace_wanted = request.trace;
     const Schedule schedule = schedule_for(request);
     const RunPaths paths = paths_for(schedule);
@@ -62,7 +62,7 @@ int explore_one_run(const RunRequest& request, const CarriedFiles& carried) {
     write_outcome(request.outcome_file, run_outcome(schedule));
     if (!violations.empty()) {
         std::printf("violations:\n");
-        for (const std::string& v : violations)
+        for (const std::string &v : violations)
             std::printf("  - %s\n", v.c_str());
     }
     print_trace();

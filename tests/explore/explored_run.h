@@ -15,16 +15,16 @@ namespace explore {
 
 struct RunRequest {
     uint64_t seed = 0;
-    const PlantedFault* planted = nullptr; // instead of a drawn schedule
+    const PlantedFault *planted = nullptr; // instead of a drawn schedule
     bool trace = false;                    // the whole call log to standard error
     std::string outcome_file;              // where the run's way goes, if anywhere
 };
 
 // The schedule a request runs.
-Schedule schedule_for(const RunRequest& request);
+Schedule schedule_for(const RunRequest &request);
 
 // Prints every violation to standard output and returns 0 when there was
 // none, 1 otherwise.
-int explore_one_run(const RunRequest& request, const CarriedFiles& carried);
+int explore_one_run(const RunRequest &request, const CarriedFiles &carried);
 
 } // namespace explore

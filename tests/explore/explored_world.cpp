@@ -29,35 +29,38 @@ const std::string old_data_tail(5000, 'x');
 std::string damaged_installer_payload;
 std::string damaged_data_payload;
 
-const unsigned char* payload_bytes(const PayloadDamage& damage, const unsigned char* bytes,
-                                   uint32_t length, std::string& copy, size_t& size) {
+const unsigned char *payload_bytes(const PayloadDamage &damage, const unsigned char *bytes,
+                                   uint32_t length, std::string &copy, size_t &size) {
     size = length;
     switch (damage.kind) {
-    case PayloadDamage::Kind::none: return bytes;
-    case PayloadDamage::Kind::cut: size = damage.length; return bytes;
+    case PayloadDamage::Kind::none:
+        return bytes;
+    case PayloadDamage::Kind::cut:
+        size = damage.length;
+        return bytes;
     case PayloadDamage::Kind::flipped_byte:
-        copy.assign(reinterpret_cast<const char*>(bytes), length);
+        copy.assign(reinterpret_cast<const char *>(bytes), length);
         copy[damage.position] = static_cast<char>(copy[damage.position] ^ damage.mask);
-        return reinterpret_cast<const unsigned char*>(copy.data());
+        return reinterpret_cast<const unsigned char *>(copy.data());
     }
     return bytes;
 }
 
-void register_drawn_payloads(const Schedule& s) {
+void register_drawn_payloads(const Schedule &s) {
     size_t installer_size = 0;
     size_t data_size = 0;
-    const unsigned char* installer =
+    const unsigned char *installer =
         payload_bytes(s.installer_payload, installer_payload_bytes, installer_payload_length,
                       damaged_installer_payload, installer_size);
-    const unsigned char* data = payload_bytes(s.data_payload, data_payload_bytes,
+    const unsigned char *data = payload_bytes(s.data_payload, data_payload_bytes,
                                               data_payload_length, damaged_data_payload, data_size);
     scenario::register_payloads(installer, installer_size, data, data_size);
 }
 
 // The installer as the schedule has it behave. It starts only from a file
 // that holds exactly the carried installer, and records every check.
-sim::Program explored_installer(const RunPaths& paths, const InstallerPlan& plan,
-                                const std::string& carried_installer) {
+sim::Program explored_installer(const RunPaths &paths, const InstallerPlan &plan,
+                                const std::string &carried_installer) {
     struct Timed {
         uint64_t at;
         sim::Step::Kind kind;
@@ -68,11 +71,11 @@ sim::Program explored_installer(const RunPaths& paths, const InstallerPlan& plan
     if (plan.shows_progress_at_ms)
         timed.push_back({*plan.shows_progress_at_ms, sim::Step::Kind::send});
     std::stable_sort(timed.begin(), timed.end(),
-                     [](const Timed& a, const Timed& b) { return a.at < b.at; });
+                     [](const Timed &a, const Timed &b) { return a.at < b.at; });
     sim::Script script;
     script.exit_after(plan.ends_at_ms, 0);
     uint64_t now = 0;
-    for (const Timed& t : timed) {
+    for (const Timed &t : timed) {
         if (t.at > now)
             script.wait(t.at - now);
         now = t.at;
@@ -82,7 +85,7 @@ sim::Program explored_installer(const RunPaths& paths, const InstallerPlan& plan
             script.send(progress_window_name, WM_COMMAND, show_command);
     }
     sim::Program installer("installer");
-    installer.requires_file([carried_installer](const std::string& bytes) {
+    installer.requires_file([carried_installer](const std::string &bytes) {
         const bool whole = bytes == carried_installer;
         run_record().installer_starts_whole.push_back(whole);
         return whole;
@@ -104,9 +107,9 @@ sim::Program explored_installer(const RunPaths& paths, const InstallerPlan& plan
     return installer;
 }
 
-void leave_files_of_an_earlier_run(const Schedule& s, const RunPaths& paths,
-                                   const CarriedFiles& carried) {
-    const Leftovers& l = s.leftovers;
+void leave_files_of_an_earlier_run(const Schedule &s, const RunPaths &paths,
+                                   const CarriedFiles &carried) {
+    const Leftovers &l = s.leftovers;
     if (l.old_installer != Leftovers::OldInstaller::none)
         sim::put_file(paths.installer, std::string("MZ installer of an earlier run"));
     if (l.old_installer == Leftovers::OldInstaller::running)
@@ -125,23 +128,31 @@ void leave_files_of_an_earlier_run(const Schedule& s, const RunPaths& paths,
     }
 }
 
-void inject(const FileFault& f, const std::string& path) {
+void inject(const FileFault &f, const std::string &path) {
     switch (f.kind) {
-    case FileFault::Kind::refuse_open: sim::refuse_open(path, f.error, f.times); break;
-    case FileFault::Kind::refuse_delete: sim::refuse_delete(path, f.error, f.times); break;
-    case FileFault::Kind::refuse_move: sim::refuse_move(path, f.error, f.times); break;
-    case FileFault::Kind::disk_full_after: sim::fill_disk_after(path, f.bytes); break;
+    case FileFault::Kind::refuse_open:
+        sim::refuse_open(path, f.error, f.times);
+        break;
+    case FileFault::Kind::refuse_delete:
+        sim::refuse_delete(path, f.error, f.times);
+        break;
+    case FileFault::Kind::refuse_move:
+        sim::refuse_move(path, f.error, f.times);
+        break;
+    case FileFault::Kind::disk_full_after:
+        sim::fill_disk_after(path, f.bytes);
+        break;
     }
 }
 
 // Another program sends these commands to the progress window, each at its
 // time (or once the one before was answered, if that took longer).
-void start_command_sender(const std::vector<TimedCommand>& commands) {
+void start_command_sender(const std::vector<TimedCommand> &commands) {
     const std::string image = std::string(programs_folder) + "sender.exe";
     scenario::place_program_file(image);
     sim::Script script;
     uint64_t now = commands.front().at_ms;
-    for (const TimedCommand& c : commands) {
+    for (const TimedCommand &c : commands) {
         if (c.at_ms > now)
             script.wait(c.at_ms - now);
         now = c.at_ms;
@@ -165,7 +176,7 @@ void start_second_launcher(uint64_t at_ms) {
                           image, "\"" + image + "\"");
 }
 
-void set_free_space(char drive, const FreeSpace& space) {
+void set_free_space(char drive, const FreeSpace &space) {
     if (space.kind == FreeSpace::Kind::plenty)
         return;
     const DWORD sectors_per_cluster = space.cluster_bytes == 4096 ? 8 : 1;
@@ -176,7 +187,7 @@ void set_free_space(char drive, const FreeSpace& space) {
 
 } // namespace
 
-RunPaths paths_for(const Schedule& schedule) {
+RunPaths paths_for(const Schedule &schedule) {
     RunPaths p;
     p.temp_directory = temp_directory_for(awkward_temp_values()[schedule.temp_value].value);
     p.installer = scenario::installer_path_in(p.temp_directory);
@@ -187,22 +198,26 @@ RunPaths paths_for(const Schedule& schedule) {
     return p;
 }
 
-std::string path_of(const RunPaths& paths, FileRole role) {
+std::string path_of(const RunPaths &paths, FileRole role) {
     switch (role) {
-    case FileRole::installer: return paths.installer;
-    case FileRole::data: return paths.data;
-    case FileRole::marker_a: return paths.marker_a;
-    default: return paths.marker_b;
+    case FileRole::installer:
+        return paths.installer;
+    case FileRole::data:
+        return paths.data;
+    case FileRole::marker_a:
+        return paths.marker_a;
+    default:
+        return paths.marker_b;
     }
 }
 
-RunRecord& run_record() {
+RunRecord &run_record() {
     static RunRecord record;
     return record;
 }
 
-void arrange_world(const Schedule& s, const RunPaths& paths, const CarriedFiles& carried) {
-    const TempValue& temp = awkward_temp_values()[s.temp_value];
+void arrange_world(const Schedule &s, const RunPaths &paths, const CarriedFiles &carried) {
+    const TempValue &temp = awkward_temp_values()[s.temp_value];
     if (temp.value)
         sim::set_env("TEMP", *temp.value);
     else
@@ -218,7 +233,7 @@ void arrange_world(const Schedule& s, const RunPaths& paths, const CarriedFiles&
         sim::make_folder(folder);
         leave_files_of_an_earlier_run(s, paths, carried);
     }
-    RunRecord& record = run_record();
+    RunRecord &record = run_record();
     if (s.temp_folder_made) {
         if (s.leftovers.old_data == Leftovers::OldData::short_file)
             record.data_before = old_short_data;
@@ -228,10 +243,11 @@ void arrange_world(const Schedule& s, const RunPaths& paths, const CarriedFiles&
             record.asides_before[i] = sim::read_file(paths.asides[i]);
     }
 
-    sim::register_program(paths.installer, explored_installer(paths, s.installer, carried.installer));
+    sim::register_program(paths.installer,
+                          explored_installer(paths, s.installer, carried.installer));
     register_drawn_payloads(s);
 
-    for (const FileFault& f : s.file_faults) {
+    for (const FileFault &f : s.file_faults) {
         const std::string path = path_of(paths, f.file);
         if (f.at_ms == 0)
             inject(f, path);

@@ -22,8 +22,8 @@ struct RunPaths {
     std::string marker_b;
 };
 
-RunPaths paths_for(const Schedule& schedule);
-std::string path_of(const RunPaths& paths, FileRole role);
+RunPaths paths_for(const Schedule &schedule);
+std::string path_of(const RunPaths &paths, FileRole role);
 
 // The files the payloads were made from: what the launcher must write.
 struct CarriedFiles {
@@ -40,9 +40,9 @@ struct RunRecord {
     std::array<std::optional<std::string>, 3> asides_before;
 };
 
-RunRecord& run_record();
+RunRecord &run_record();
 
 // Sets up the desktop for one run; call once, before sim::run_launcher.
-void arrange_world(const Schedule& schedule, const RunPaths& paths, const CarriedFiles& carried);
+void arrange_world(const Schedule &schedule, const RunPaths &paths, const CarriedFiles &carried);
 
 } // namespace explore

@@ -51,7 +51,7 @@ struct Options {
     bool planted_faults = false;
 };
 
-void usage(FILE* out) {
+void usage(FILE *out) {
     std::fputs(
         "usage: launcher_explorer [--seconds S] [--runs N] [--seed N|random] [--jobs J]\n"
         "       launcher_explorer --replay SEED [--trace]\n"
@@ -63,10 +63,10 @@ void usage(FILE* out) {
         out);
 }
 
-bool parse_number(const std::string& text, uint64_t& value) {
+bool parse_number(const std::string &text, uint64_t &value) {
     if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
         return false;
-    char* end = nullptr;
+    char *end = nullptr;
     errno = 0;
     const unsigned long long parsed = std::strtoull(text.c_str(), &end, 10);
     if (errno != 0 || *end != '\0')
@@ -75,9 +75,9 @@ bool parse_number(const std::string& text, uint64_t& value) {
     return true;
 }
 
-std::optional<Options> parse_options(int argc, char** argv) {
+std::optional<Options> parse_options(int argc, char **argv) {
     Options o;
-    auto fail = [](const std::string& why) -> std::optional<Options> {
+    auto fail = [](const std::string &why) -> std::optional<Options> {
         std::fprintf(stderr, "launcher_explorer: %s\n", why.c_str());
         usage(stderr);
         return std::nullopt;
@@ -92,8 +92,8 @@ std::optional<Options> parse_options(int argc, char** argv) {
             (arg == "--trace" ? o.trace : o.planted_faults) = true;
             continue;
         }
-        std::optional<uint64_t>* target = arg == "--seconds" ? &o.seconds
-                                          : arg == "--runs"  ? &o.runs
+        std::optional<uint64_t> *target = arg == "--seconds"  ? &o.seconds
+                                          : arg == "--runs"   ? &o.runs
                                           : arg == "--replay" ? &o.replay
                                                               : nullptr;
         if (!target && arg != "--seed" && arg != "--jobs")
@@ -138,14 +138,15 @@ std::optional<CarriedFiles> carried_files() {
 // it under TMPDIR), its output and its outcome.
 class RunFolders {
   public:
-    RunFolders() : base_(fs::temp_directory_path() / ("launcher-explorer-" + std::to_string(getpid()))) {
+    RunFolders()
+        : base_(fs::temp_directory_path() / ("launcher-explorer-" + std::to_string(getpid()))) {
         fs::create_directories(base_);
     }
     ~RunFolders() {
         std::error_code ignored;
         fs::remove_all(base_, ignored);
     }
-    fs::path make(const std::string& name) const {
+    fs::path make(const std::string &name) const {
         fs::create_directories(base_ / name);
         return base_ / name;
     }
@@ -156,7 +157,7 @@ class RunFolders {
 
 // Starts one run in a forked child. With `capture`, its output goes to a
 // file in its folder rather than to the terminal.
-pid_t start_child(RunRequest request, const CarriedFiles& carried, const fs::path& folder,
+pid_t start_child(RunRequest request, const CarriedFiles &carried, const fs::path &folder,
                   bool capture) {
     std::fflush(nullptr); // or the child would write the parent's pending output again
     const pid_t child = fork();
@@ -187,57 +188,64 @@ std::string what_ended_it(int status) {
     return "ended oddly";
 }
 
-bool passed(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+bool passed(int status) {
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
-std::string file_text(const fs::path& file) {
+std::string file_text(const fs::path &file) {
     return explore::read_host_file(file.string()).value_or("");
 }
 
-void report_failure(const char* self, uint64_t seed, int status, const fs::path& folder) {
+void report_failure(const char *self, uint64_t seed, int status, const fs::path &folder) {
     std::printf("FAILED seed %llu: %s\n", static_cast<unsigned long long>(seed),
                 what_ended_it(status).c_str());
-    std::printf("  replay: %s --replay %llu --trace\n", self, static_cast<unsigned long long>(seed));
+    std::printf("  replay: %s --replay %llu --trace\n", self,
+                static_cast<unsigned long long>(seed));
     std::printf("  schedule:\n%s", explore::describe(explore::draw_schedule(seed)).c_str());
     std::printf("%s", file_text(folder / "output.txt").c_str());
     std::fflush(stdout);
 }
 
-int replay(uint64_t seed, const CarriedFiles& carried, bool trace) {
+int replay(uint64_t seed, const CarriedFiles &carried, bool trace) {
     std::printf("seed %llu\n  schedule:\n%s", static_cast<unsigned long long>(seed),
                 explore::describe(explore::draw_schedule(seed)).c_str());
     std::fflush(stdout);
     RunFolders folders;
     const fs::path folder = folders.make("replay");
     int status = 0;
-    waitpid(start_child(RunRequest{.seed = seed, .trace = trace}, carried, folder, false), &status, 0);
+    waitpid(start_child(RunRequest{.seed = seed, .trace = trace}, carried, folder, false), &status,
+            0);
     std::printf("way through: %s", file_text(folder / "outcome.txt").c_str());
-    std::printf("%s\n", passed(status) ? "all invariants hold" : ("FAILED: " + what_ended_it(status)).c_str());
+    std::printf("%s\n", passed(status) ? "all invariants hold"
+                                       : ("FAILED: " + what_ended_it(status)).c_str());
     return passed(status) ? 0 : 1;
 }
 
-int check_planted_faults(const CarriedFiles& carried) {
+int check_planted_faults(const CarriedFiles &carried) {
     RunFolders folders;
     int missed = 0;
     // Without a planted fault the plain run keeps every invariant, so what
     // each planted run reports comes from its fault.
-    const explore::PlantedFault none{"nothing", "", [](explore::Schedule&) {},
-                                     [](const explore::RunPaths&) {}};
+    const explore::PlantedFault none{"nothing", "", [](explore::Schedule &) {},
+                                     [](const explore::RunPaths &) {}};
     {
         const fs::path folder = folders.make("plain");
         int status = 0;
         waitpid(start_child(RunRequest{.planted = &none}, carried, folder, true), &status, 0);
-        std::printf("%s: the plain run without a planted fault\n", passed(status) ? "clean" : "FAILED");
+        std::printf("%s: the plain run without a planted fault\n",
+                    passed(status) ? "clean" : "FAILED");
         if (!passed(status)) {
             ++missed;
             std::printf("%s", file_text(folder / "output.txt").c_str());
         }
     }
-    for (const explore::PlantedFault& planted : explore::planted_faults()) {
+    for (const explore::PlantedFault &planted : explore::planted_faults()) {
         const fs::path folder = folders.make("planted");
         int status = 0;
         waitpid(start_child(RunRequest{.planted = &planted}, carried, folder, true), &status, 0);
         const std::string output = file_text(folder / "output.txt");
-        const bool caught = !passed(status) && output.find(planted.expected_violation) != std::string::npos;
+        const bool caught =
+            !passed(status) && output.find(planted.expected_violation) != std::string::npos;
         std::printf("%s: %s\n", caught ? "caught" : "MISSED", planted.name.c_str());
         if (caught) {
             std::printf("%s", output.c_str());
@@ -254,7 +262,7 @@ int check_planted_faults(const CarriedFiles& carried) {
     return missed == 0 ? 0 : 1;
 }
 
-int explore_seeds(const char* self, const Options& options, const CarriedFiles& carried) {
+int explore_seeds(const char *self, const Options &options, const CarriedFiles &carried) {
     RunFolders folders;
     std::printf("exploring from seed %llu\n", static_cast<unsigned long long>(options.first_seed));
     std::fflush(stdout);
@@ -303,20 +311,20 @@ int explore_seeds(const char* self, const Options& options, const CarriedFiles& 
     }
     const double seconds = elapsed();
     std::printf("ways through:\n");
-    for (const auto& [way, count] : ways_through)
+    for (const auto &[way, count] : ways_through)
         std::printf("  %6llu  %s\n", static_cast<unsigned long long>(count), way.c_str());
-    std::printf("explored %llu runs (seeds %llu to %llu) in %.1f s, %.2f runs a second; %llu failed\n",
-                static_cast<unsigned long long>(runs),
-                static_cast<unsigned long long>(options.first_seed),
-                static_cast<unsigned long long>(next_seed - 1), seconds,
-                seconds > 0 ? static_cast<double>(runs) / seconds : 0.0,
-                static_cast<unsigned long long>(failures));
+    std::printf(
+        "explored %llu runs (seeds %llu to %llu) in %.1f s, %.2f runs a second; %llu failed\n",
+        static_cast<unsigned long long>(runs), static_cast<unsigned long long>(options.first_seed),
+        static_cast<unsigned long long>(next_seed - 1), seconds,
+        seconds > 0 ? static_cast<double>(runs) / seconds : 0.0,
+        static_cast<unsigned long long>(failures));
     return failures == 0 ? 0 : 1;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     const std::optional<Options> options = parse_options(argc, argv);
     if (!options)
         return 2;

@@ -8,11 +8,11 @@ namespace explore {
 
 namespace {
 
-void keep_schedule(Schedule&) {}
-void plant_nothing(const RunPaths&) {}
+void keep_schedule(Schedule &) {}
+void plant_nothing(const RunPaths &) {}
 
 // A program of the desktop that starts at a moment and runs a script.
-void start_stranger(uint64_t at_ms, const sim::Script& script) {
+void start_stranger(uint64_t at_ms, const sim::Script &script) {
     const std::string image = "C:\\Program Files\\Stranger\\stranger.exe";
     scenario::place_program_file(image);
     sim::start_program_at(at_ms, sim::Program("stranger").script(script), image, image);
@@ -20,19 +20,19 @@ void start_stranger(uint64_t at_ms, const sim::Script& script) {
 
 } // namespace
 
-const std::vector<PlantedFault>& planted_faults() {
+const std::vector<PlantedFault> &planted_faults() {
     static const std::vector<PlantedFault> faults = {
-        {"the data file is damaged after the hand-off",
-         "not whole and no box said so", keep_schedule,
-         [](const RunPaths& paths) {
+        {"the data file is damaged after the hand-off", "not whole and no box said so",
+         keep_schedule,
+         [](const RunPaths &paths) {
              // The hide command goes out at 1000 ms; the installer ends at 3000.
              const std::string data = paths.data;
              sim::at(1500, [data] { sim::put_file(data, std::string("damaged")); });
          }},
         {"the installer file is swapped just before its start",
          "started from a file that was not the whole installer",
-         [](Schedule& s) { s.write_bytes_per_ms = 1; },
-         [](const RunPaths& paths) {
+         [](Schedule &s) { s.write_bytes_per_ms = 1; },
+         [](const RunPaths &paths) {
              // At one byte a millisecond the last write of the installer file
              // ends at this moment, before the file is closed and started.
              const std::string installer = paths.installer;
@@ -43,23 +43,24 @@ const std::vector<PlantedFault>& planted_faults() {
          }},
         {"a stranger's window takes the installer's name",
          "went to a window that is not the installer's",
-         [](Schedule& s) {
+         [](Schedule &s) {
              s.installer.window_at_ms = std::nullopt;
              s.installer.ends_at_ms = 20000;
          },
-         [](const RunPaths&) {
+         [](const RunPaths &) {
              start_stranger(0, sim::Script().create_window(scenario::installer_window_name));
          }},
         {"the installer never ends", "still running after",
-         [](Schedule& s) {
+         [](Schedule &s) {
              s.installer.ends_at_ms = 100 * 3600 * 1000;
              s.installer.reacts_to_hide = false;
          },
          plant_nothing},
         {"a program calls ShowWindow on the progress window, which the desktop does not model",
          "recorded a fault", keep_schedule,
-         [](const RunPaths&) {
-             start_stranger(200, sim::Script().show_window(scenario::progress_window_name, SW_SHOW));
+         [](const RunPaths &) {
+             start_stranger(200,
+                            sim::Script().show_window(scenario::progress_window_name, SW_SHOW));
          }},
     };
     return faults;

@@ -15,10 +15,10 @@ struct PlantedFault {
     std::string name;
     // A piece of the violation that must be reported.
     std::string expected_violation;
-    void (*adjust)(Schedule& schedule);
-    void (*plant)(const RunPaths& paths); // after the world is arranged
+    void (*adjust)(Schedule &schedule);
+    void (*plant)(const RunPaths &paths); // after the world is arranged
 };
 
-const std::vector<PlantedFault>& planted_faults();
+const std::vector<PlantedFault> &planted_faults();
 
 } // namespace explore

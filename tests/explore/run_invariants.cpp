@@ -24,20 +24,33 @@ constexpr size_t searches_before_giving_up = 30;
 // Virtual time within which a waiting launcher sees the installer's end.
 constexpr uint64_t noticing_the_end_ms = 1000;
 
-enum class BoxKind { installer_failure, data_failure, launch_failure, no_space, long_temp, unknown };
+enum class BoxKind {
+    installer_failure,
+    data_failure,
+    launch_failure,
+    no_space,
+    long_temp,
+    unknown
+};
 
-const char* box_name(BoxKind kind) {
+const char *box_name(BoxKind kind) {
     switch (kind) {
-    case BoxKind::installer_failure: return "installer file failure";
-    case BoxKind::data_failure: return "data file failure";
-    case BoxKind::launch_failure: return "launch failure";
-    case BoxKind::no_space: return "not enough free space";
-    case BoxKind::long_temp: return "temp folder too long";
-    default: return "unknown";
+    case BoxKind::installer_failure:
+        return "installer file failure";
+    case BoxKind::data_failure:
+        return "data file failure";
+    case BoxKind::launch_failure:
+        return "launch failure";
+    case BoxKind::no_space:
+        return "not enough free space";
+    case BoxKind::long_temp:
+        return "temp folder too long";
+    default:
+        return "unknown";
     }
 }
 
-std::string printable(const std::string& text) {
+std::string printable(const std::string &text) {
     std::string out;
     for (char c : text)
         out += c == '\r' ? std::string("\\r") : std::string(1, c);
@@ -46,13 +59,13 @@ std::string printable(const std::string& text) {
 
 class RunCheck {
   public:
-    RunCheck(const Schedule& s, const RunPaths& paths, const CarriedFiles& carried, int exit_code)
+    RunCheck(const Schedule &s, const RunPaths &paths, const CarriedFiles &carried, int exit_code)
         : s_(s), paths_(paths), carried_(carried), exit_code_(exit_code), log_(sim::calls()),
           temp_(awkward_temp_values()[s.temp_value]) {
-        for (const sim::Call& c : log_)
+        for (const sim::Call &c : log_)
             start_message_ran_ =
                 start_message_ran_ || (c.name == "wndproc" && c.message == start_message);
-        for (const sim::MessageBoxShown& box : sim::message_boxes())
+        for (const sim::MessageBoxShown &box : sim::message_boxes())
             boxes_.push_back(classify(box));
         final_data_ = read_desktop_file(paths.data);
     }
@@ -76,18 +89,18 @@ class RunCheck {
     }
 
   private:
-    const Schedule& s_;
-    const RunPaths& paths_;
-    const CarriedFiles& carried_;
+    const Schedule &s_;
+    const RunPaths &paths_;
+    const CarriedFiles &carried_;
     const int exit_code_;
-    const std::vector<sim::Call>& log_;
-    const TempValue& temp_;
+    const std::vector<sim::Call> &log_;
+    const TempValue &temp_;
     bool start_message_ran_ = false;
     std::vector<BoxKind> boxes_;
     std::optional<std::string> final_data_;
     std::vector<std::string> violations_;
 
-    void violated(const std::string& what) { violations_.push_back(what); }
+    void violated(const std::string &what) { violations_.push_back(what); }
 
     bool shown(BoxKind kind) const {
         return std::find(boxes_.begin(), boxes_.end(), kind) != boxes_.end();
@@ -95,7 +108,7 @@ class RunCheck {
 
     std::string root() const { return paths_.temp_directory.substr(0, 3); }
 
-    BoxKind classify(const sim::MessageBoxShown& box) const {
+    BoxKind classify(const sim::MessageBoxShown &box) const {
         char no_space[512];
         std::snprintf(no_space, sizeof no_space,
                       "You do not have enough free space on drive %s to run the installer.\r\r"
@@ -111,8 +124,8 @@ class RunCheck {
             sim::window(box.owner).class_name == progress_class_name;
         const bool error_box = box.caption == "Error" && box.owner == nullptr &&
                                box.type == static_cast<UINT>(MB_OK | MB_ICONHAND);
-        const bool installer_box = box.caption == installer_box_caption &&
-                                   box.type == static_cast<UINT>(MB_OK);
+        const bool installer_box =
+            box.caption == installer_box_caption && box.type == static_cast<UINT>(MB_OK);
         if (box.text == "Unable to write installer executable." + paths_.installer &&
             installer_box && owned_by_progress_window)
             return BoxKind::installer_failure;
@@ -131,7 +144,7 @@ class RunCheck {
     // ---- the desktop and time ----
 
     void desktop_has_no_faults() {
-        for (const std::string& fault : sim::faults())
+        for (const std::string &fault : sim::faults())
             violated("the simulated desktop recorded a fault: " + fault);
     }
 
@@ -144,7 +157,7 @@ class RunCheck {
     // ---- message boxes and the exit code ----
 
     void boxes_are_known_and_in_order() {
-        const auto& shown_boxes = sim::message_boxes();
+        const auto &shown_boxes = sim::message_boxes();
         for (size_t i = 0; i < shown_boxes.size(); ++i)
             if (boxes_[i] == BoxKind::unknown)
                 violated("a message box that is none of the known ones: text \"" +
@@ -153,9 +166,13 @@ class RunCheck {
                          std::to_string(shown_boxes[i].type) +
                          (shown_boxes[i].owner ? ", with an owner" : ", without owner"));
         using K = BoxKind;
-        static const std::vector<std::vector<K>> allowed = {
-            {}, {K::installer_failure}, {K::data_failure}, {K::launch_failure},
-            {K::data_failure, K::launch_failure}, {K::no_space}, {K::long_temp}};
+        static const std::vector<std::vector<K>> allowed = {{},
+                                                            {K::installer_failure},
+                                                            {K::data_failure},
+                                                            {K::launch_failure},
+                                                            {K::data_failure, K::launch_failure},
+                                                            {K::no_space},
+                                                            {K::long_temp}};
         if (std::find(allowed.begin(), allowed.end(), boxes_) == allowed.end()) {
             std::string seen;
             for (BoxKind k : boxes_)
@@ -182,19 +199,19 @@ class RunCheck {
                      std::to_string(paths_.temp_directory.size()) + " characters was " +
                      (too_long ? "accepted" : "refused as too long"));
         const std::vector<size_t> queries = calls_named("GetDiskFreeSpaceA");
-        const bool window_made = !s_.refused_windows_call ||
-                                 *s_.refused_windows_call == "GetMessageA";
+        const bool window_made =
+            !s_.refused_windows_call || *s_.refused_windows_call == "GetMessageA";
         if (!too_long && window_made && queries.size() != 1)
             violated("the free space was asked for " + std::to_string(queries.size()) + " times");
         if (queries.size() == 1) {
-            const sim::Call& query = log_[queries[0]];
+            const sim::Call &query = log_[queries[0]];
             if (query.path != root())
                 violated("the free space was asked for \"" + query.path.value_or("") +
                          "\", not for the temp folder's root \"" + root() + "\"");
             unsigned long long sectors = 0, bytes = 0, clusters = 0, total = 0;
             if (call_succeeded(query))
-                std::sscanf(query.result.c_str(), "TRUE {%llu, %llu, %llu, %llu}", &sectors,
-                            &bytes, &clusters, &total);
+                std::sscanf(query.result.c_str(), "TRUE {%llu, %llu, %llu, %llu}", &sectors, &bytes,
+                            &clusters, &total);
             const unsigned long long cluster = sectors * bytes;
             const bool enough = (cluster != 0 && clusters > UINT64_MAX / cluster) ||
                                 cluster * clusters >= free_space_threshold;
@@ -213,15 +230,15 @@ class RunCheck {
             return;
         if (!sim::message_boxes().empty())
             violated("a second launcher showed a message box");
-        for (const char* name : {"_open", "DeleteFileA", "MoveFileA", "CreateProcessA",
+        for (const char *name : {"_open", "DeleteFileA", "MoveFileA", "CreateProcessA",
                                  "RegisterClassA", "CreateWindowExA"})
             if (!calls_named(name).empty())
                 violated(std::string("a second launcher called ") + name);
         if (s_.first_installer_running) {
-            const sim::ProcessRecord* installer = sim::process("installer");
+            const sim::ProcessRecord *installer = sim::process("installer");
             const bool maximized =
                 installer && std::any_of(installer->received.begin(), installer->received.end(),
-                                         [](const sim::Received& r) {
+                                         [](const sim::Received &r) {
                                              return r.what == "ShowWindow(SW_SHOWMAXIMIZED)";
                                          });
             if (!maximized)
@@ -233,7 +250,7 @@ class RunCheck {
 
     void only_the_launchers_own_files_are_touched() {
         size_t moves = 0;
-        for (const sim::Call& c : log_) {
+        for (const sim::Call &c : log_) {
             if (c.name == "_open" && !touches_path(c, paths_.installer) &&
                 !touches_path(c, paths_.data))
                 violated("the launcher opened " + c.path.value_or("?"));
@@ -244,8 +261,8 @@ class RunCheck {
             if (c.name == "MoveFileA") {
                 if (moves >= paths_.asides.size() || !touches_path(c, paths_.installer) ||
                     c.args.find(", " + quoted_in_log(paths_.asides[moves])) == std::string::npos)
-                    violated("a move aside that is not the next of the three: MoveFileA(" +
-                             c.args + ")");
+                    violated("a move aside that is not the next of the three: MoveFileA(" + c.args +
+                             ")");
                 ++moves;
             }
         }
@@ -253,7 +270,7 @@ class RunCheck {
 
     void installer_starts_only_from_the_whole_file() {
         const std::vector<size_t> starts = calls_named("CreateProcessA");
-        const std::vector<bool>& checks = run_record().installer_starts_whole;
+        const std::vector<bool> &checks = run_record().installer_starts_whole;
         if (starts.size() > 1)
             violated("the installer was started " + std::to_string(starts.size()) + " times");
         if (std::find(checks.begin(), checks.end(), false) != checks.end())
@@ -263,20 +280,20 @@ class RunCheck {
         if (shown(BoxKind::installer_failure)) {
             if (!starts.empty())
                 violated("the installer was started after its file was reported bad");
-            for (const sim::Call& c : log_)
+            for (const sim::Call &c : log_)
                 if (touches_path(c, paths_.data))
                     violated("the data file was written after the installer file was reported bad");
         }
         bool installer_written = false;
-        for (const sim::Call& c : log_)
-            installer_written = installer_written ||
-                                (c.name == "_open" && touches_path(c, paths_.installer) &&
-                                 leading_number(c.result) >= 0);
+        for (const sim::Call &c : log_)
+            installer_written =
+                installer_written || (c.name == "_open" && touches_path(c, paths_.installer) &&
+                                      leading_number(c.result) >= 0);
         if (installer_written && !shown(BoxKind::installer_failure) && starts.empty())
             violated("the installer file was written, not reported bad, and not started");
         if (starts.empty())
             return;
-        const sim::Call& start = log_[starts[0]];
+        const sim::Call &start = log_[starts[0]];
         OpenDescriptors open;
         for (size_t i = 0; i < starts[0]; ++i)
             open.replay(log_[i]);
@@ -286,7 +303,7 @@ class RunCheck {
             violated(std::string("the launch ") + (call_succeeded(start) ? "succeeded" : "failed") +
                      (shown(BoxKind::launch_failure) ? " but" : " and no") +
                      " \"Can't start process.\" was shown");
-        const sim::ProcessRecord* installer = sim::process("installer");
+        const sim::ProcessRecord *installer = sim::process("installer");
         if (!installer)
             return;
         const std::string args = sim::winmain_arguments();
@@ -294,16 +311,21 @@ class RunCheck {
             paths_.installer + " " + (!args.empty() && args[0] == 'x' ? "x" : "i");
         if (installer->application_name != paths_.installer ||
             installer->command_line != command_line)
-            violated("the installer was started as \"" + installer->application_name + "\" with \"" +
-                     installer->command_line + "\", not as \"" + paths_.installer + "\" with \"" +
-                     command_line + "\"");
+            violated("the installer was started as \"" + installer->application_name +
+                     "\" with \"" + installer->command_line + "\", not as \"" + paths_.installer +
+                     "\" with \"" + command_line + "\"");
+        // TEMP as the launcher found it, or the fallback it set for itself.
         const std::string expected_temp =
-            "TEMP=" + (temp_.value && !temp_.value->empty() ? *temp_.value : std::string("C:\\TEMP"));
+            temp_.value && !temp_.value->empty() ? *temp_.value : std::string("C:\\TEMP");
         const bool temp_inherited =
             std::any_of(installer->environment.begin(), installer->environment.end(),
-                        [&](const std::string& entry) { return same_path(entry, expected_temp); });
+                        [&](const std::string &entry) {
+                            const size_t equals = entry.find('=');
+                            return same_path(entry.substr(0, equals), "TEMP") &&
+                                   entry.substr(equals + 1) == expected_temp;
+                        });
         if (!temp_inherited)
-            violated("the installer's environment lacks " + expected_temp);
+            violated("the installer's environment lacks TEMP=" + expected_temp);
     }
 
     void hide_command_follows_a_whole_closed_data_file() {
@@ -317,14 +339,14 @@ class RunCheck {
         if (hides.empty())
             return;
         const size_t hide = hides[0];
-        const sim::Call& sent = log_[hide];
+        const sim::Call &sent = log_[hide];
         if (shown(BoxKind::data_failure))
             violated("the hide command was sent although the data file was reported bad");
         bool launched = false, data_closed = false;
         long data_descriptor = -1;
         OpenDescriptors open;
         for (size_t i = 0; i < hide; ++i) {
-            const sim::Call& c = log_[i];
+            const sim::Call &c = log_[i];
             open.replay(c);
             launched = launched || (c.name == "CreateProcessA" && call_succeeded(c));
             if (c.name == "_open" && touches_path(c, paths_.data)) {
@@ -341,19 +363,20 @@ class RunCheck {
             violated("the hide command was sent while the data file was still open");
         if (!data_closed)
             violated("the hide command was sent before any data file was written and closed");
-        const sim::ProcessRecord* installer = sim::process("installer");
+        const sim::ProcessRecord *installer = sim::process("installer");
         if (!sent.window || !installer ||
             std::find(installer->windows.begin(), installer->windows.end(), *sent.window) ==
                 installer->windows.end())
             violated("the hide command went to a window that is not the installer's");
         // What the installer found when it was told, where it looked.
         if (installer)
-            for (const sim::FileSeen& seen : installer->files_seen)
+            for (const sim::FileSeen &seen : installer->files_seen)
                 if (!seen.exists || seen.bytes != carried_.data)
                     violated("told at " + std::to_string(seen.time_ms) +
                              " ms, the installer found the data file " +
-                             (seen.exists ? std::to_string(seen.bytes.size()) + " bytes long and not whole"
-                                          : std::string("missing")));
+                             (seen.exists
+                                  ? std::to_string(seen.bytes.size()) + " bytes long and not whole"
+                                  : std::string("missing")));
         // Otherwise the file as it ends is the file as it was then: the
         // launcher does not touch it afterwards.
         for (size_t i = hide + 1; i < log_.size(); ++i)
@@ -385,9 +408,8 @@ class RunCheck {
                 violated("the launcher looked for the installer's window without a hand-off due");
             return;
         }
-        const auto found = std::find_if(searches.begin(), searches.end(), [&](size_t i) {
-            return log_[i].result != "NULL";
-        });
+        const auto found = std::find_if(searches.begin(), searches.end(),
+                                        [&](size_t i) { return log_[i].result != "NULL"; });
         bool told = false;
         for (size_t i = found == searches.end() ? log_.size() : *found; i < log_.size(); ++i)
             told = told || (log_[i].name == "SendMessageA" && log_[i].wparam == hide_command);
@@ -398,7 +420,8 @@ class RunCheck {
         } else if (found + 1 != searches.end()) {
             violated("the launcher went on looking for the installer's window after it found it");
         } else if (!told) {
-            violated("the installer's window was found but not told that its data file is complete");
+            violated(
+                "the installer's window was found but not told that its data file is complete");
         }
     }
 
@@ -422,15 +445,15 @@ class RunCheck {
                          " and no box said so");
             bool deleted_after_writing = false;
             for (size_t i = last_open; i < log_.size(); ++i)
-                deleted_after_writing = deleted_after_writing ||
-                                        (log_[i].name == "DeleteFileA" &&
-                                         touches_path(log_[i], paths_.data));
+                deleted_after_writing =
+                    deleted_after_writing ||
+                    (log_[i].name == "DeleteFileA" && touches_path(log_[i], paths_.data));
             if (shown(BoxKind::data_failure) && final_data_ && !deleted_after_writing)
                 violated("a data file reported bad was left without an attempt to delete it");
         }
         // The installer file: written, it is whole or reported.
         bool written = false;
-        for (const sim::Call& c : log_)
+        for (const sim::Call &c : log_)
             written = written || (c.name == "_open" && touches_path(c, paths_.installer) &&
                                   leading_number(c.result) >= 0);
         const std::optional<std::string> final_installer = sim::read_file(paths_.installer);
@@ -439,7 +462,7 @@ class RunCheck {
             violated("a half-written installer file was left and no box said so");
         // Names moved aside are the launcher's only to move to, never to write.
         for (size_t i = 0; i < paths_.asides.size(); ++i) {
-            const std::optional<std::string>& before = run_record().asides_before[i];
+            const std::optional<std::string> &before = run_record().asides_before[i];
             if (before && sim::read_file(paths_.asides[i]) != before)
                 violated("the launcher changed " + paths_.asides[i] + ", which existed before");
         }
@@ -452,7 +475,7 @@ class RunCheck {
             return;
         auto faults_on = [&](FileRole role) {
             return std::any_of(s_.file_faults.begin(), s_.file_faults.end(),
-                               [&](const FileFault& f) { return f.file == role; });
+                               [&](const FileFault &f) { return f.file == role; });
         };
         const bool installer_can_fail =
             faults_on(FileRole::installer) ||
@@ -483,7 +506,7 @@ class RunCheck {
                                                    paths_.marker_b};
         bool in_order = file_calls.size() >= 3;
         for (size_t k = 0; in_order && k < 3; ++k) {
-            const sim::Call& c = log_[file_calls[file_calls.size() - 3 + k]];
+            const sim::Call &c = log_[file_calls[file_calls.size() - 3 + k]];
             in_order = c.name == "DeleteFileA" && touches_path(c, expected[k]);
         }
         if (!in_order) {
@@ -496,7 +519,7 @@ class RunCheck {
             quit_after = quit_after || (log_[i].name == "PostQuitMessage" && log_[i].args == "0");
         if (!quit_after)
             violated("no quit message followed the clean-up");
-        if (const sim::ProcessRecord* installer = sim::process("installer")) {
+        if (const sim::ProcessRecord *installer = sim::process("installer")) {
             if (!installer->ended_at_ms || *installer->ended_at_ms > log_[first].time_ms)
                 violated("the clean-up ran at " + std::to_string(log_[first].time_ms) +
                          " ms while the installer was still running");
@@ -521,8 +544,8 @@ class RunCheck {
     void commands_are_answered() {
         if (s_.first_launcher_running)
             return; // the first launcher's window answers there, not ours
-        for (const sim::ProcessRecord& p : sim::processes())
-            for (const sim::SentMessage& m : p.sent) {
+        for (const sim::ProcessRecord &p : sim::processes())
+            for (const sim::SentMessage &m : p.sent) {
                 if (!m.delivered || m.message != WM_COMMAND ||
                     m.to.class_name != progress_class_name)
                     continue;
@@ -536,8 +559,8 @@ class RunCheck {
 
 } // namespace
 
-std::vector<std::string> check_invariants(const Schedule& schedule, const RunPaths& paths,
-                                          const CarriedFiles& carried, int exit_code) {
+std::vector<std::string> check_invariants(const Schedule &schedule, const RunPaths &paths,
+                                          const CarriedFiles &carried, int exit_code) {
     return RunCheck(schedule, paths, carried, exit_code).run();
 }
 

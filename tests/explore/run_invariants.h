@@ -16,7 +16,7 @@ namespace explore {
 inline constexpr uint64_t virtual_time_limit_ms = 10 * 60 * 1000;
 
 // The violations of one finished run, each a sentence; empty when all hold.
-std::vector<std::string> check_invariants(const Schedule& schedule, const RunPaths& paths,
-                                          const CarriedFiles& carried, int exit_code);
+std::vector<std::string> check_invariants(const Schedule &schedule, const RunPaths &paths,
+                                          const CarriedFiles &carried, int exit_code);
 
 } // namespace explore

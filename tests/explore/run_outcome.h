@@ -8,6 +8,6 @@
 
 namespace explore {
 
-std::string run_outcome(const Schedule& schedule);
+std::string run_outcome(const Schedule &schedule);
 
 } // namespace explore

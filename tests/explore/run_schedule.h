@@ -51,10 +51,10 @@ struct Leftovers {
 };
 
 struct InstallerPlan {
-    std::optional<DWORD> start_error;           // the start fails
-    std::optional<uint64_t> window_at_ms;       // from its start; nullopt: never
+    std::optional<DWORD> start_error;     // the start fails
+    std::optional<uint64_t> window_at_ms; // from its start; nullopt: never
     std::optional<uint64_t> shows_progress_at_ms;
-    uint64_t ends_at_ms = 0;                    // ends on its own (its user closes it)
+    uint64_t ends_at_ms = 0; // ends on its own (its user closes it)
     // On the hide command.
     bool reacts_to_hide = true;
     bool reads_data_on_hide = false;
@@ -84,7 +84,7 @@ struct Schedule {
     bool first_launcher_running = false; // the launcher under test is the second
     bool first_installer_running = false;
     std::optional<std::string> refused_windows_call; // RegisterClassA, CreateWindowExA, GetMessageA
-    uint64_t write_bytes_per_ms = 0;                  // 0: writes take no time
+    uint64_t write_bytes_per_ms = 0;                 // 0: writes take no time
     uint64_t message_box_ms = 1000;
 };
 
@@ -96,7 +96,7 @@ Schedule draw_schedule(uint64_t seed);
 Schedule plain_schedule();
 
 // The schedule as readable lines, one item a line, for a failure report.
-std::string describe(const Schedule& schedule);
+std::string describe(const Schedule &schedule);
 
 std::string role_name(FileRole role);
 

@@ -9,11 +9,11 @@
 
 namespace explore {
 
-std::optional<std::string> read_host_file(const std::string& host_path);
+std::optional<std::string> read_host_file(const std::string &host_path);
 
 // A file of the simulated desktop by its absolute Windows path ("X:\..."),
 // found in the sandbox the way the desktop maps paths: one folder per drive,
 // names matched without regard to case. Nothing when there is no such file.
-std::optional<std::string> read_desktop_file(const std::string& windows_path);
+std::optional<std::string> read_desktop_file(const std::string &windows_path);
 
 } // namespace explore
