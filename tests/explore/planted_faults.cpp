@@ -1,5 +1,6 @@
 #include "planted_faults.h"
 
+#include "bootstrap/handoff.h"
 #include "desktop_programs.h"
 #include "payload/payload_figures.h"
 #include "platform/host/sim.h"
@@ -56,6 +57,18 @@ const std::vector<PlantedFault> &planted_faults() {
              s.installer.reacts_to_hide = false;
          },
          plant_nothing},
+        // Calls made in the launcher's name, from inside its run.
+        {"the progress window is shown without a show command",
+         "showed its progress window by itself", keep_schedule,
+         [](const RunPaths &) {
+             sim::at(2000, [] {
+                 ShowWindow(sim::find_window(progress_class_name, progress_window_title), SW_SHOW);
+             });
+         }},
+        {"a message box says something unknown", "none of the known ones", keep_schedule,
+         [](const RunPaths &) {
+             sim::at(2000, [] { MessageBoxA(nullptr, "Done.", "Kelvara Installer", MB_OK); });
+         }},
         {"a program calls ShowWindow on the progress window, which the desktop does not model",
          "recorded a fault", keep_schedule,
          [](const RunPaths &) {

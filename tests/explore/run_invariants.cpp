@@ -85,6 +85,7 @@ class RunCheck {
         nothing_that_cannot_fail_is_reported();
         clean_up_runs_last();
         commands_are_answered();
+        progress_window_shows_only_when_told();
         return violations_;
     }
 
@@ -540,6 +541,26 @@ class RunCheck {
     }
 
     // ---- the progress window ----
+
+    // The progress window stays hidden unless another program shows it: the
+    // launcher's own ShowWindow calls that show it come only from its window
+    // procedure handling the show command.
+    void progress_window_shows_only_when_told() {
+        for (size_t i = 0; i < log_.size(); ++i) {
+            const sim::Call &c = log_[i];
+            if (c.name != "ShowWindow" || !c.window ||
+                c.args.find("SW_HIDE") != std::string::npos ||
+                sim::window(*c.window).process != "launcher")
+                continue;
+            size_t caller = i;
+            while (caller > 0 && log_[caller].depth >= c.depth)
+                --caller;
+            const sim::Call &handler = log_[caller];
+            if (handler.name != "wndproc" || handler.message != WM_COMMAND ||
+                handler.wparam != show_command)
+                violated("the launcher showed its progress window by itself: " + c.text());
+        }
+    }
 
     void commands_are_answered() {
         if (s_.first_launcher_running)
