@@ -122,6 +122,10 @@ void leave_files_of_an_earlier_run(const Schedule &s, const RunPaths &paths,
         sim::put_file(paths.data, old_short_data);
     else if (l.old_data == Leftovers::OldData::longer_than_new)
         sim::put_file(paths.data, carried.data + old_data_tail);
+    if (l.folder_in_place == Leftovers::FolderInPlace::of_installer)
+        sim::make_folder(paths.installer);
+    if (l.folder_in_place == Leftovers::FolderInPlace::of_data)
+        sim::make_folder(paths.data);
     if (l.markers) {
         sim::put_file(paths.marker_a, std::string());
         sim::put_file(paths.marker_b, std::string());
@@ -269,8 +273,16 @@ void arrange_world(const Schedule &s, const RunPaths &paths, const CarriedFiles 
             scenario::start_running_installer();
     }
     // Last: every file placed above has taken its share of the drive already.
-    if (drive == 'C' || drive == 'D')
+    if (drive == 'C' || drive == 'D') {
         set_free_space(drive, s.free_space);
+        if (s.drive_fills) {
+            const uint64_t left = s.drive_fills->bytes_left;
+            sim::at(s.drive_fills->at_ms, [drive, left] {
+                sim::set_drive(drive, 1, 1, static_cast<DWORD>(left),
+                               static_cast<DWORD>(left + 100000000));
+            });
+        }
+    }
 }
 
 } // namespace explore

@@ -472,7 +472,7 @@ class RunCheck {
     // A run in which nothing could make a file fail must show no failure.
     void nothing_that_cannot_fail_is_reported() {
         if (!start_message_ran_ || !s_.temp_folder_made || !temp_.folder_can_exist ||
-            s_.free_space.kind != FreeSpace::Kind::plenty)
+            s_.free_space.kind != FreeSpace::Kind::plenty || s_.drive_fills)
             return;
         auto faults_on = [&](FileRole role) {
             return std::any_of(s_.file_faults.begin(), s_.file_faults.end(),
@@ -481,12 +481,14 @@ class RunCheck {
         const bool installer_can_fail =
             faults_on(FileRole::installer) ||
             s_.installer_payload.kind != PayloadDamage::Kind::none ||
-            s_.leftovers.old_installer == Leftovers::OldInstaller::running;
+            s_.leftovers.old_installer == Leftovers::OldInstaller::running ||
+            s_.leftovers.folder_in_place == Leftovers::FolderInPlace::of_installer;
         if (installer_can_fail)
             return;
         if (shown(BoxKind::installer_failure))
             violated("the installer file was reported bad in a run where nothing could break it");
-        if (faults_on(FileRole::data) || s_.data_payload.kind != PayloadDamage::Kind::none)
+        if (faults_on(FileRole::data) || s_.data_payload.kind != PayloadDamage::Kind::none ||
+            s_.leftovers.folder_in_place == Leftovers::FolderInPlace::of_data)
             return;
         if (shown(BoxKind::data_failure))
             violated("the data file was reported bad in a run where nothing could break it");

@@ -216,7 +216,9 @@ Schedule draw_schedule(uint64_t seed) {
                                             "\"C:\\Users\\Public\\Downloads\\my setup.exe\"  x"});
     s.write_bytes_per_ms = rng.chance(1, 2) ? 0 : rng.pick<uint64_t>({500, 2000, 20000, 200000});
     const uint64_t extraction_ms = extraction_span_ms(s.write_bytes_per_ms);
-    s.message_box_ms = rng.pick<uint64_t>({0, 1000, rng.between(1, 10000)});
+    // Mostly read at once; now and then left open for minutes.
+    s.message_box_ms =
+        rng.pick<uint64_t>({0, 1000, 1000, rng.between(1, 10000), rng.between(10000, 120000)});
     s.free_space = draw_free_space(rng);
 
     if (rng.chance(3, 10))
@@ -228,6 +230,16 @@ Schedule draw_schedule(uint64_t seed) {
         s.leftovers.old_data =
             rng.chance(1, 4) ? Leftovers::OldData::longer_than_new : Leftovers::OldData::short_file;
     s.leftovers.markers = rng.chance(1, 5);
+    if (rng.chance(1, 25)) {
+        const auto folder =
+            rng.pick({Leftovers::FolderInPlace::of_installer, Leftovers::FolderInPlace::of_data});
+        if (folder == Leftovers::FolderInPlace::of_installer &&
+            s.leftovers.old_installer == Leftovers::OldInstaller::none)
+            s.leftovers.folder_in_place = folder;
+        if (folder == Leftovers::FolderInPlace::of_data &&
+            s.leftovers.old_data == Leftovers::OldData::none)
+            s.leftovers.folder_in_place = folder;
+    }
 
     s.installer_payload = draw_damage(rng, installer_payload_length);
     s.data_payload = draw_damage(rng, data_payload_length);
@@ -236,6 +248,8 @@ Schedule draw_schedule(uint64_t seed) {
         for (uint64_t i = 0; i < count; ++i)
             s.file_faults.push_back(draw_file_fault(rng, extraction_ms));
     }
+    if (rng.chance(1, 12))
+        s.drive_fills = DriveFill{random_moment(rng, extraction_ms), rng.below(4 * 1024 * 1024)};
     s.installer = draw_installer(rng);
     if (rng.chance(1, 2)) {
         const uint64_t count = rng.between(1, 4);
@@ -293,6 +307,14 @@ std::string describe(const Schedule &s) {
         << s.leftovers.aside_names << " (bits), data file "
         << old_data[static_cast<int>(s.leftovers.old_data)] << ", markers "
         << (s.leftovers.markers ? "yes" : "no") << "\n";
+    if (s.leftovers.folder_in_place != Leftovers::FolderInPlace::none)
+        out << "  a folder in place of the "
+            << (s.leftovers.folder_in_place == Leftovers::FolderInPlace::of_installer
+                    ? "installer file\n"
+                    : "data file\n");
+    if (s.drive_fills)
+        out << "  the drive fills at " << s.drive_fills->at_ms << " ms, "
+            << s.drive_fills->bytes_left << " bytes left\n";
     out << "  payloads: DATA " << damage_text(s.installer_payload) << ", DATA2 "
         << damage_text(s.data_payload) << "\n";
     static const char *fault_kinds[] = {"open refused", "delete refused", "move refused",

@@ -48,6 +48,15 @@ struct Leftovers {
     enum class OldData { none, short_file, longer_than_new };
     OldData old_data = OldData::none;
     bool markers = false;
+    // A folder where the launcher writes a file.
+    enum class FolderInPlace { none, of_installer, of_data };
+    FolderInPlace folder_in_place = FolderInPlace::none;
+};
+
+// Another program fills the temp folder's drive at a moment of the run.
+struct DriveFill {
+    uint64_t at_ms = 0;
+    uint64_t bytes_left = 0;
 };
 
 struct InstallerPlan {
@@ -78,6 +87,7 @@ struct Schedule {
     PayloadDamage installer_payload;
     PayloadDamage data_payload;
     std::vector<FileFault> file_faults;
+    std::optional<DriveFill> drive_fills;
     InstallerPlan installer;
     std::vector<TimedCommand> commands_to_progress_window; // from another program
     std::optional<uint64_t> second_launcher_at_ms;
