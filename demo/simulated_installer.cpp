@@ -1,7 +1,6 @@
-#include "carried_installer.h"
+#include "simulated_installer.h"
 
 #include "bootstrap/handoff.h"
-#include "desktop_programs.h"
 #include "embedded_payloads.h"
 #include "payload/payload_figures.h"
 
@@ -9,9 +8,12 @@
 #include <fstream>
 #include <iterator>
 
-namespace scenario {
+namespace simulated_demo {
 
 namespace {
+
+const sim::WindowName progress_window_name{progress_class_name, progress_window_title};
+const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
 
 std::string host_file(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -90,4 +92,4 @@ std::string prepare_run(const std::string& temp, const InstallerScript& script) 
 std::string carried_installer_bytes() { return host_file(installer_input_path); }
 std::string carried_data_bytes() { return host_file(data_input_path); }
 
-} // namespace scenario
+} // namespace simulated_demo
