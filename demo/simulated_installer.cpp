@@ -1,5 +1,7 @@
 #include "simulated_installer.h"
 
+#include "carried_payloads.h"
+
 #include "bootstrap/handoff.h"
 #include "embedded_payloads.h"
 #include "payload/payload_figures.h"
@@ -21,6 +23,11 @@ std::string host_file(const char* path) {
 }
 
 } // namespace
+
+void register_carried_payloads() {
+    sim::add_resource("DATA", "BINARY", installer_payload_bytes, installer_payload_length);
+    sim::add_resource("DATA2", "BINARY", data_payload_bytes, data_payload_length);
+}
 
 std::string installer_path_in(const std::string& temp_directory) {
     return temp_directory + "\\" + installer_file_name;
