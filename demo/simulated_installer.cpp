@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 namespace simulated_demo {
 
@@ -18,8 +17,11 @@ const sim::WindowName progress_window_name{progress_class_name, progress_window_
 const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
 
 std::string host_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 } // namespace
@@ -73,17 +75,17 @@ sim::Program carried_installer(const std::string& temp_directory, const Installe
             }
         }
     }
+    sim::Script on_hide;
+    if (script.checks_data_on_hide)
+        on_hide.read_file(data_file_path_in(temp_directory));
+    on_hide.send(progress_window_name, WM_COMMAND, hide_command)
+        .create_file(temp_directory + "\\killme_a")
+        .create_file(temp_directory + "\\killme_b")
+        .exit_after(script.ends_after_hide_ms, 0);
     return sim::Program("installer")
         .requires_file(installer_decoded_size, installer_decoded_crc32)
         .script(steps)
-        .on_command(hide_command,
-                    sim::Script()
-                        .read_file(data_file_path_in(temp_directory))
-                        .send(progress_window_name, WM_COMMAND, hide_command)
-                        .create_file(temp_directory + "\\killme_a")
-                        .create_file(temp_directory + "\\killme_b")
-                        .exit_after(script.ends_after_hide_ms, 0),
-                    1);
+        .on_command(hide_command, on_hide, 1);
 }
 
 std::string prepare_run(const std::string& temp, const InstallerScript& script) {

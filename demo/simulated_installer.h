@@ -25,6 +25,8 @@ struct InstallerScript {
     std::vector<uint64_t> reads_data_at_ms;          // looks at the data file
     std::optional<uint64_t> ends_at_ms;              // ends on its own
     uint64_t ends_after_hide_ms = 2000;
+    bool checks_data_on_hide = true;                 // reads the data file when told
+
 };
 
 // The installer the launcher carries: it starts only from a file holding
