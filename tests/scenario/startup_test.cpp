@@ -6,6 +6,7 @@
 #include "intent_names.h"
 #include "launcher_scenario.h"
 #include "payload/payload_figures.h"
+#include "simulated_installer.h"
 
 #include <gtest/gtest.h>
 
@@ -355,6 +356,40 @@ TEST(ProgressWindow, FailedCreationEndsTheRunWithZero) {
     sim::fail_call("CreateWindowExA");
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     EXPECT_TRUE(sim::calls_named({"SetWindowPos", "GetDiskFreeSpaceA", "MessageBoxA"}).empty());
+    expect_no_faults();
+}
+
+// ---- the message loop ----
+
+// An error from GetMessageA ends the run with 0, not with whatever the last
+// message left in the record: here the show command that the installer
+// posted as it ended, which the loop took after the start message.
+TEST(MessageLoop, AnErrorFromGetMessageEndsTheRunWithZero) {
+    const std::string temp = simulated_demo::prepare_run();
+    sim::register_program(
+        simulated_demo::installer_path_in(temp),
+        simulated_demo::carried_installer(temp)
+            .on_command(hide_command,
+                        sim::Script()
+                            .post({progress_class_name, progress_window_title}, WM_COMMAND,
+                                  show_command)
+                            .exit(0),
+                        1));
+    sim::fail_call("GetMessageA", 1, 2); // the third call fails
+    EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
+    std::vector<std::string> loop;
+    for (const sim::Call &call : scenario::top_level_calls())
+        if (call.name == "GetMessageA" || call.name == "DispatchMessageA")
+            loop.push_back(call.text());
+    EXPECT_TRUE(scenario::same_calls(
+        {
+            "GetMessageA(NULL, 0, 0) = TRUE {hwnd1, WM_USER+1, 0, 0}",
+            "DispatchMessageA({hwnd1, WM_USER+1, 0, 0}) = 1",
+            "GetMessageA(NULL, 0, 0) = TRUE {hwnd1, WM_COMMAND, 55556, 0}",
+            "DispatchMessageA({hwnd1, WM_COMMAND, 55556, 0}) = 1",
+            "GetMessageA(NULL, 0, 0) = -1",
+        },
+        loop));
     expect_no_faults();
 }
 

@@ -167,9 +167,13 @@ void fault(const std::string &what) {
 bool injected_failure(const char *call) {
     auto &failing = world().log.failing;
     auto it = failing.find(call);
-    if (it == failing.end() || it->second <= 0)
+    if (it == failing.end() || it->second.failures <= 0)
         return false;
-    --it->second;
+    if (it->second.calls_before > 0) {
+        --it->second.calls_before;
+        return false;
+    }
+    --it->second.failures;
     return true;
 }
 
@@ -346,8 +350,10 @@ void set_live_trace(FILE *out) {
     world().log.live = out;
 }
 
-void fail_call(const std::string &name, int times) {
-    world().log.failing[name] += times;
+void fail_call(const std::string &name, int times, int after) {
+    auto &failure = world().log.failing[name];
+    failure.calls_before = after;
+    failure.failures += times;
 }
 
 const std::vector<std::string> &faults() {
