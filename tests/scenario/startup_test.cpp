@@ -274,9 +274,13 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
 
 // ---- second instance ----
 
-TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
+class SecondLauncher : public testing::TestWithParam<bool> {};
+
+TEST_P(SecondLauncher, MaximizesTheRunningInstallerAndLeaves) {
     sim::set_env("TEMP", "C:\\TEMP");
-    scenario::start_first_launcher();
+    scenario::start_first_launcher(GetParam());
+    HWND first = sim::find_window(progress_class_name, progress_window_title);
+    ASSERT_EQ(sim::window(first).visible, GetParam());
     scenario::start_running_installer();
     HWND installer = sim::find_window(installer_class_name, installer_window_title);
     EXPECT_EQ(sim::run_launcher("launcher.exe x"), 0);
@@ -297,8 +301,15 @@ TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
     EXPECT_TRUE(sim::registered_classes().empty());
     EXPECT_EQ(sim::current_cursor(), "none");
     EXPECT_EQ(sim::cursor_show_count(), 0);
+    EXPECT_TRUE(sim::processes().size() == 2u) << "nothing started";
     expect_no_faults();
 }
+
+// The first launcher's progress window is hidden unless its installer shows it.
+INSTANTIATE_TEST_SUITE_P(WindowOfTheFirstLauncher, SecondLauncher, testing::Bool(),
+                         [](const testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("Shown") : std::string("Hidden");
+                         });
 
 TEST(SecondInstance, WithoutAnInstallerWindowStillExitsWithZero) {
     sim::set_env("TEMP", "C:\\TEMP");
