@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "implode/implode_lookup.h"
 #include "implode/implode_tables.h"
 
 using namespace implode;

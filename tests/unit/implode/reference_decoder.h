@@ -6,6 +6,7 @@
 #pragma once
 
 #include "implode/implode_decoder.h"
+#include "implode/implode_lookup.h"
 #include "implode/implode_tables.h"
 
 #include <cstdint>
