@@ -39,8 +39,10 @@ void store_bit_state(implode_work_area* work, bit_state bits) {
 
 // Asks the read callback for the next input block and returns how many bytes
 // it delivered (0 at the end of the input).
-[[gnu::noinline]] std::uint32_t read_input(implode_work_area* work, bit_state bits) {
+[[gnu::noinline]] std::uint32_t read_input(implode_work_area* work, bit_state bits,
+                                           std::uint32_t window_pos) {
     store_bit_state(work, bits);
+    work->window_pos = window_pos;
     work->input_pos = implode_input_size;
     std::uint32_t count = work->read_cb(work->input_buffer, &work->input_pos, work->param);
     if (count > implode_input_size) {
@@ -106,7 +108,7 @@ template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits(std::u
     bits_.bit_buffer >>= bits_.spare_bits;
     if constexpr (Checked) {
         if (bits_.input_pos == bits_.input_count) {
-            bits_.input_count = read_input(work_, bits_);
+            bits_.input_count = read_input(work_, bits_, window_pos_);
             if (bits_.input_count == 0) {
                 bits_.input_pos = work_->input_pos;
                 return false;
