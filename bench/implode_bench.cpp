@@ -231,6 +231,9 @@ std::size_t implode_decode_into(const bytes& stream, bytes& out) {
 // builds) and gives the median of a benchmark's repetitions.
 class recording_reporter : public benchmark::ConsoleReporter {
   public:
+    // Plain text: the summary lines that follow start clean.
+    recording_reporter() : benchmark::ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
