@@ -41,6 +41,9 @@ inline constexpr std::uint32_t implode_block_size = 4096;
 // History (4096) + block being decoded (4096) + the tail of a 518-byte copy
 // that starts at the block's last index (517).
 inline constexpr std::uint32_t implode_window_size = 8709;
+// Entries of the whole-token lookup: one for every value of 12 stream bits.
+inline constexpr std::uint32_t implode_token_table_bits = 12;
+inline constexpr std::uint32_t implode_token_table_size = 1u << implode_token_table_bits;
 
 // Decoder work area.  Provide it zero-filled before its first use; it may be
 // reused for later streams.  Until a stream's output passes 4096 bytes, a
@@ -72,6 +75,13 @@ struct implode_work_area {
     std::uint8_t length_bits[16];   // copy of length_code_bits
     std::uint8_t length_extra[16];  // copy of length_extra_bits
     std::uint16_t length_base[16];  // copy of length_bases
+    // Not needed to follow the stream, only to decode it quickly: a lookup
+    // that resolves most tokens from their first 12 bits in one access (see
+    // implode_token_table.h), built at every start after the lookups above;
+    // and a copy of the bytes each read delivered, followed by room that
+    // lets the decoder load 8 bytes at a time up to the last of them.
+    std::uint32_t token_table[implode_token_table_size];
+    std::uint8_t input_copy[implode_input_size + 16];
 };
 
 // Result codes of implode_decode.
