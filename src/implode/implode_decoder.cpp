@@ -323,33 +323,11 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_tok
     return v;
 }
 
-// The fast loop: decodes tokens while the input buffer holds enough bytes
-// that no read can be due within a token and the block under way is not
-// complete.  It gives the same result and leaves the same state as
-// consume_bits step by step: the state after consuming P bits of the stream
-// depends only on P as long as no consumption fails, which cannot happen
-// here.
-//
-// The stream bits are kept in a 64-bit buffer refilled 8 bytes at a time
-// from input_buffer (in points at the next byte not yet counted in, and the
-// low 6 bits of bitsleft count the valid bits; bits above them are zero or
-// already the next stream bits).  After a refill at least 56 bits are valid,
-// more than the 30 bits of the longest token, so a token is taken from the
-// buffer alone and at least 26 bits remain for looking up the next one.
-// With b bits valid, the step-by-step decoder has loaded every byte but the
-// last (b - 8) / 8, and holds the remaining 8 + (b - 8) % 8 valid bits.
-//
-// Each token costs one access to the whole-token lookup; a literal and a
-// copy run through the same steps (see implode_token_table.h), so the loop
-// does not branch on the kind of token.  64-bit shifts take their count from
-// the low 6 bits of a register on the machines that matter, so the bit
-// counts are used without masking: the buffer shifts by the entry itself,
-// and bitsleft keeps garbage above its low 6 bits.
-// Refills the bit buffer from `in` to at least 56 valid bits.  The low 6
-// bits of bitsleft count the valid bits; it may carry garbage above them.
+// Refills the bit buffer from `in` to at least 56 valid bits (bitsleft of
+// them, fewer than 64).
 IMPLODE_INLINE void refill(const std::uint8_t*& in, std::uint64_t& bitbuf, std::uint32_t& bitsleft) {
-    bitbuf |= load_le64(in) << (bitsleft & 63);
-    in += (~bitsleft & 63) >> 3;
+    bitbuf |= load_le64(in) << bitsleft;
+    in += 7 - (bitsleft >> 3);
     bitsleft |= 56;
 }
 
@@ -397,9 +375,10 @@ IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint6
     if constexpr (Ascii) {
         literal_at[0] = ascii_entry_literal(entry);
     } else {
-        const auto literals = static_cast<std::uint32_t>(bitbuf >> 1);
+        std::uint64_t literals = bitbuf >> 1;
         literal_at[0] = static_cast<std::uint8_t>(literals);
-        literal_at[1] = static_cast<std::uint8_t>(literals >> 9);
+        literals >>= 9;
+        literal_at[1] = static_cast<std::uint8_t>(literals);
     }
     dst += length;
 }
@@ -416,9 +395,9 @@ IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint6
 // complete.
 //
 // The stream bits are kept in a 64-bit buffer refilled 8 bytes at a time
-// from input_copy (in points at the next byte not yet counted in, and the
-// low 6 bits of bitsleft count the valid bits; bits above them are zero or
-// already the next stream bits).  After a refill at least 56 valid bits are
+// from input_copy (in points at the next byte not yet counted in, and
+// bitsleft counts the valid bits; bits above them are zero or already the
+// next stream bits).  After a refill at least 56 valid bits are
 // there for the token and the next lookup; bits past the delivered bytes are
 // garbage, and no token that uses them is kept.  With b bits valid, the
 // step-by-step decoder has loaded every byte but the last (b - 8) / 8, and
@@ -426,10 +405,7 @@ IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint6
 //
 // Each token costs one access to the whole-token lookup; a literal and a
 // copy run through the same steps (see implode_token_table.h), so the loop
-// does not branch on the kind of token.  64-bit shifts take their count from
-// the low 6 bits of a register on the machines that matter, so the bit
-// counts are used without masking: the buffer shifts by the entry itself,
-// and bitsleft keeps garbage above its low 6 bits.
+// does not branch on the kind of token.
 template <bool Ascii> bool stream_expander::decode_fast() {
     const std::uint8_t* const input = work_->input_copy;
     const std::uint8_t* in = input + bits_.input_pos;
@@ -465,7 +441,7 @@ template <bool Ascii> bool stream_expander::decode_fast() {
         }
         apply_token<Ascii>(entry, bitbuf, dst);
         bitbuf >>= entry & 63;
-        bitsleft -= entry;
+        bitsleft -= entry & token_bits_mask;
         // At least 56 - max_copy_token_bits bits remain: enough for the
         // lookup, which need not wait for the refill.
         entry = table[bitbuf & index_mask];
@@ -475,7 +451,6 @@ template <bool Ascii> bool stream_expander::decode_fast() {
         refill(in, bitbuf, bitsleft);
     }
     static_assert(56 - max_copy_token_bits >= implode_token_table_bits);
-    bitsleft &= 63;
     window_pos_ = static_cast<std::uint32_t>(dst - window_);
     const std::uint32_t spare = (bitsleft - 8) & 7;
     bits_.input_pos = static_cast<std::uint32_t>(in - input) - (bitsleft - 8) / 8;

@@ -77,9 +77,12 @@ struct implode_work_area {
     std::uint16_t length_base[16];  // copy of length_bases
     // Not needed to follow the stream, only to decode it quickly: a lookup
     // that resolves most tokens from their first 12 bits in one access (see
-    // implode_token_table.h), built at every start after the lookups above;
-    // and a copy of the bytes each read delivered, followed by room that
-    // lets the decoder load 8 bytes at a time up to the last of them.
+    // implode_token_table.h), built after the lookups above unless the work
+    // area already holds it for the stream's literal mode and dictionary
+    // bits (token_table_key, 0 for none); and a copy of the bytes each read
+    // delivered, followed by room that lets the decoder load 8 bytes at a
+    // time up to the last of them.
+    std::uint32_t token_table_key;
     std::uint32_t token_table[implode_token_table_size];
     std::uint8_t input_copy[implode_input_size + 16];
 };

@@ -76,8 +76,16 @@ void build_copies(implode_work_area* work) {
 } // namespace
 
 void build_token_table(implode_work_area* work) {
+    // The table follows from the literal mode and the dictionary bits alone:
+    // the working copies of the code tables are set from the fixed tables at
+    // every start.
+    const std::uint32_t key = 0x100 | work->literal_mode << 4 | work->dict_bits;
+    if (work->token_table_key == key) {
+        return;
+    }
     build_literals(work);
     build_copies(work);
+    work->token_table_key = key;
 }
 
 } // namespace implode

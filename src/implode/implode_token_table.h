@@ -73,7 +73,7 @@ constexpr std::uint8_t ascii_entry_literal(std::uint32_t entry) {
 
 // Fills work->token_table for the stream's literal mode and dictionary bits
 // (work->literal_mode, work->dict_bits) from the working copies of the code
-// tables.
+// tables, unless work->token_table_key says that it holds that table.
 void build_token_table(implode_work_area* work);
 
 } // namespace implode
