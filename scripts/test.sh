@@ -23,5 +23,6 @@ ctest --test-dir build/windows-x86_64 --output-on-failure
 
 # Fuzzing from the fuzz preset: optimised, with the sanitizers.
 cmake --preset fuzz >/dev/null
-cmake --build build/fuzz -j"$jobs" --target fuzz_implode_decode fuzz_implode_roundtrip
+cmake --build build/fuzz -j"$jobs" --target fuzz_implode_decode fuzz_implode_decode_compact \
+  fuzz_implode_roundtrip
 tests/fuzz/run_fuzzers.sh build/fuzz "${FUZZ_SECONDS:-60}"

@@ -9,6 +9,16 @@
 
 using namespace implode;
 
+// This file is built twice. With the whole-token lookup, most tokens are
+// decoded from one table access in a loop over the buffered input (the
+// implode tool, the benchmarks). Without it, every token is decoded step by
+// step, in a fraction of the code (the launcher, whose size counts more than
+// its speed). Both give the same output, callbacks and work area.
+#ifndef IMPLODE_WHOLE_TOKEN_LOOKUP
+#error "IMPLODE_WHOLE_TOKEN_LOOKUP must be 0 or 1 (see src/implode/CMakeLists.txt)"
+#endif
+constexpr bool whole_token_lookup = IMPLODE_WHOLE_TOKEN_LOOKUP != 0;
+
 namespace {
 
 // The largest number of input bytes one token can pull in: one per
@@ -46,7 +56,9 @@ std::uint32_t call_read(implode_work_area* work) {
         count = implode_input_size; // outside the callback contract: clamp
     }
     work->input_count = count;
-    std::memcpy(work->input_copy, work->input_buffer, count);
+    if constexpr (whole_token_lookup) {
+        std::memcpy(work->input_copy, work->input_buffer, count);
+    }
     return count;
 }
 
@@ -140,7 +152,7 @@ IMPLODE_INLINE void copy_with_slack(std::uint8_t* dst, std::uint32_t distance,
 IMPLODE_INLINE void copy_match(std::uint8_t* window, std::uint32_t pos, std::uint32_t distance,
                                std::uint32_t length) {
     std::uint8_t* const dst = window + pos;
-    if (pos + length + copy_slack <= implode_window_size) {
+    if (whole_token_lookup && pos + length + copy_slack <= implode_window_size) {
         copy_with_slack(dst, distance, length);
         return;
     }
@@ -184,6 +196,8 @@ class stream_expander {
 
   private:
     template <bool Checked> IMPLODE_INLINE bool consume_bits(std::uint32_t n);
+    template <bool Checked> IMPLODE_INLINE bool consume_bits_here(std::uint32_t n);
+    [[gnu::noinline]] bool consume_bits_called(std::uint32_t n);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_symbol();
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_token();
@@ -209,6 +223,17 @@ class stream_expander {
 // is used only when the input buffer still holds enough bytes for the whole
 // token, so it never needs the read callback.
 template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits(std::uint32_t n) {
+    // Step by step only, one copy of it is called from everywhere: the code
+    // stays small.
+    if constexpr (!whole_token_lookup) {
+        return consume_bits_called(n);
+    }
+    return consume_bits_here<Checked>(n);
+}
+
+bool stream_expander::consume_bits_called(std::uint32_t n) { return consume_bits_here<true>(n); }
+
+template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits_here(std::uint32_t n) {
     if (bits_.spare_bits >= n) {
         bits_.bit_buffer >>= n;
         bits_.spare_bits -= n;
@@ -325,7 +350,8 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_tok
 
 // Refills the bit buffer from `in` to at least 56 valid bits (bitsleft of
 // them, fewer than 64).
-IMPLODE_INLINE void refill(const std::uint8_t*& in, std::uint64_t& bitbuf, std::uint32_t& bitsleft) {
+[[maybe_unused]] IMPLODE_INLINE void refill(const std::uint8_t*& in, std::uint64_t& bitbuf,
+                                            std::uint32_t& bitsleft) {
     bitbuf |= load_le64(in) << bitsleft;
     in += 7 - (bitsleft >> 3);
     bitsleft |= 56;
@@ -467,13 +493,20 @@ std::uint32_t stream_expander::run() {
         // buffer nearly used up, or a token it does not resolve; the tokens
         // between are decoded one at a time.
         bool one_token = true;
-        if (bits_.input_pos + 4 <= bits_.input_count &&
-            window_pos_ <= 2 * implode_block_size - 2) {
-            one_token = ascii_mode_ ? decode_fast<true>() : decode_fast<false>();
+        if constexpr (whole_token_lookup) {
+            if (bits_.input_pos + 4 <= bits_.input_count &&
+                window_pos_ <= 2 * implode_block_size - 2) {
+                one_token = ascii_mode_ ? decode_fast<true>() : decode_fast<false>();
+            }
         }
         if (one_token) {
-            v = bits_.input_pos + max_bytes_per_token <= bits_.input_count ? decode_token<false>()
-                                                                          : decode_token<true>();
+            if constexpr (whole_token_lookup) {
+                v = bits_.input_pos + max_bytes_per_token <= bits_.input_count
+                        ? decode_token<false>()
+                        : decode_token<true>();
+            } else {
+                v = decode_token<true>();
+            }
             if (v >= end_value) {
                 break;
             }
@@ -543,7 +576,9 @@ int implode_decode(implode_read_callback read_cb, implode_write_callback write_c
     std::memcpy(work->length_base, length_bases, sizeof work->length_base);
     std::memcpy(work->distance_bits, distance_code_bits, sizeof work->distance_bits);
     build_code_lookup(64, work->distance_bits, distance_codes, work->distance_lookup);
-    build_token_table(work);
+    if constexpr (whole_token_lookup) {
+        build_token_table(work);
+    }
 
     const std::uint32_t v = expand_stream(work);
     return v == error_value ? implode_truncated : implode_ok;
