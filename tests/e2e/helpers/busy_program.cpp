@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 3 && !(argc == 5 && std::strcmp(argv[3], "--timeout-ms") == 0)) {
         std::fprintf(stderr, "usage: e2e_busy_program READY_FILE STOP_FILE [--timeout-ms N]\n");
         return 2;

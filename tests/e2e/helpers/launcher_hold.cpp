@@ -37,10 +37,12 @@ bool suspended;
 ULONGLONG suspended_at;
 ULONGLONG held_ms;
 
-bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const char *path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The file's size, or -1 while it does not exist.
-long long file_size(const char* path) {
+long long file_size(const char *path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
         return -1;
@@ -63,7 +65,7 @@ void resume_launcher() {
 }
 
 // Polls until `ready` holds; false (and the launcher resumed) on the time-out.
-template <typename Condition> bool wait_until(const char* what, Condition ready) {
+template <typename Condition> bool wait_until(const char *what, Condition ready) {
     while (!ready()) {
         if (GetTickCount64() > deadline) {
             resume_launcher();
@@ -75,12 +77,12 @@ template <typename Condition> bool wait_until(const char* what, Condition ready)
     return true;
 }
 
-bool write_held_file(const char* path, HWND progress, long long data_size) {
+bool write_held_file(const char *path, HWND progress, long long data_size) {
     RECT outer{};
     GetWindowRect(progress, &outer);
     POINT client{0, 0};
     ClientToScreen(progress, &client);
-    FILE* file = std::fopen(path, "w");
+    FILE *file = std::fopen(path, "w");
     if (file == nullptr)
         return false;
     std::fprintf(file, "window=%ld,%ld,%ld,%ld\nclient=%ld,%ld\ndata_file_size=%lld\n", outer.left,
@@ -90,15 +92,15 @@ bool write_held_file(const char* path, HWND progress, long long data_size) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc < 4) {
         std::fprintf(stderr, "usage: e2e_launcher_hold DATA_FILE HELD_FILE RELEASE_FILE "
                              "[--grown BYTES] [--timeout-ms N]\n");
         return 2;
     }
-    const char* data_file = argv[1];
-    const char* held_file = argv[2];
-    const char* release_file = argv[3];
+    const char *data_file = argv[1];
+    const char *held_file = argv[2];
+    const char *release_file = argv[3];
     long long grown = 262144;
     unsigned long timeout_ms = 60000;
     for (int i = 4; i < argc; ++i) {

@@ -17,15 +17,15 @@
 #include <cstdlib>
 #include <cstring>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc < 4) {
         std::fprintf(stderr, "usage: e2e_window_action CLASS TITLE {state|minimize|close} "
                              "[--timeout-ms N]\n");
         return 2;
     }
-    const char* cls = argv[1];
-    const char* title = argv[2];
-    const char* action = argv[3];
+    const char *cls = argv[1];
+    const char *title = argv[2];
+    const char *action = argv[3];
     unsigned long timeout_ms = 30000;
     for (int i = 4; i < argc; ++i) {
         if (std::strcmp(argv[i], "--timeout-ms") == 0 && i + 1 < argc) {
