@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset host >/dev/null
 cmake --build build/host -j"$(nproc)" --target simulated_run
-build/host/tools/simulated_run "$@"
+build/host/tools/simulated_run --picture build/simulated-progress-window.png "$@"
