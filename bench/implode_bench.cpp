@@ -1,19 +1,24 @@
-// Implode decoder and encoder speed against zlib on the same content.
+// Implode decoder and encoder speed against zlib and libdeflate on the same
+// content.
 //
 // Inputs: text (the licence texts every Debian system carries, or generated
 // prose), an executable (the first 4 MiB of /usr/bin/cmake, or generated
 // machine-code-like bytes) and a generated mixed data file.  Decoding is
-// compared with zlib's inflate on the same content compressed at level 6;
-// our best level's size is compared with zlib level 9.
+// compared with zlib's inflate (zlib format, level 6) and with libdeflate's
+// raw deflate decoder (level 6, no checksum, like ours), each decoding the
+// whole stream into memory; our best level's size is compared with zlib
+// level 9.
 //
 // After the benchmarks, one summary line per input:
-//   <input>: decode_ratio_vs_zlib: X size_ratio_vs_zlib9: Y fast_encode_MBps: Z
-// X is our decode CPU time divided by inflate's (lower is better), each side
-// taken as the median over the decode benchmarks' repetitions of that side's
-// CPU time per iteration, both measured in this run.  Z is the input size over
-// the median CPU time per iteration of the fast encode benchmark's
-// repetitions.
+//   <input>: decode_ratio_vs_zlib: X decode_ratio_vs_libdeflate: L
+//            size_ratio_vs_zlib9: Y fast_encode_MBps: Z
+// X and L are our decode CPU time divided by the peer's (lower is better),
+// each side taken as the median over the decode benchmarks' repetitions of
+// that side's CPU time per iteration, all measured in this run.  Z is the
+// input size over the median CPU time per iteration of the fast encode
+// benchmark's repetitions.
 #include <benchmark/benchmark.h>
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -157,12 +162,29 @@ struct input_set {
     std::size_t implode_fast_size = 0;
     bytes zlib6;
     std::size_t zlib9_size = 0;
+    bytes deflate6; // raw deflate from libdeflate
 };
 
 bytes zlib_compress(const bytes& raw, int level) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     bytes out(size);
     if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), level) != Z_OK) {
+        std::abort();
+    }
+    out.resize(size);
+    return out;
+}
+
+bytes libdeflate_compress(const bytes& raw, int level) {
+    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+    if (c == nullptr) {
+        std::abort();
+    }
+    bytes out(libdeflate_deflate_compress_bound(c, raw.size()));
+    const std::size_t size =
+        libdeflate_deflate_compress(c, raw.data(), raw.size(), out.data(), out.size());
+    libdeflate_free_compressor(c);
+    if (size == 0) {
         std::abort();
     }
     out.resize(size);
@@ -209,6 +231,9 @@ std::size_t implode_decode_into(const bytes& stream, bytes& out) {
 // builds) and gives the median of a benchmark's repetitions.
 class recording_reporter : public benchmark::ConsoleReporter {
   public:
+    // Plain text: the summary lines that follow start clean.
+    recording_reporter() : benchmark::ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
@@ -248,13 +273,13 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
 
     std::vector<input_set> inputs;
-    inputs.push_back({"text", load_text(), {}, 0, {}, 0});
+    inputs.push_back({"text", load_text(), {}, 0, {}, 0, {}});
     bytes exe = read_file("/usr/bin/cmake", 4u << 20);
     if (exe.size() < (1u << 20)) {
         exe = generated_executable(4u << 20);
     }
-    inputs.push_back({"executable", std::move(exe), {}, 0, {}, 0});
-    inputs.push_back({"mixed", generated_mixed(3u << 20), {}, 0, {}, 0});
+    inputs.push_back({"executable", std::move(exe), {}, 0, {}, 0, {}});
+    inputs.push_back({"mixed", generated_mixed(3u << 20), {}, 0, {}, 0, {}});
 
     for (auto& in : inputs) {
         in.implode_best = implode::implode_encode(in.raw, {});
@@ -264,6 +289,7 @@ int main(int argc, char** argv) {
         in.implode_fast_size = fast.size();
         in.zlib6 = zlib_compress(in.raw, 6);
         in.zlib9_size = zlib_compress(in.raw, 9).size();
+        in.deflate6 = libdeflate_compress(in.raw, 6);
         bytes check(in.raw.size());
         for (const bytes* stream : {&std::as_const(in.implode_best), &fast}) {
             if (implode_decode_into(*stream, check) != in.raw.size() || check != in.raw) {
@@ -272,9 +298,9 @@ int main(int argc, char** argv) {
             }
         }
         std::printf("%s: %zu bytes, implode best %zu, implode fast %zu, zlib -6 %zu, "
-                    "zlib -9 %zu\n",
+                    "zlib -9 %zu, libdeflate -6 %zu\n",
                     in.name.c_str(), in.raw.size(), in.implode_best.size(),
-                    in.implode_fast_size, in.zlib6.size(), in.zlib9_size);
+                    in.implode_fast_size, in.zlib6.size(), in.zlib9_size, in.deflate6.size());
     }
 
     for (auto& in : inputs) {
@@ -306,6 +332,26 @@ int main(int argc, char** argv) {
                                          }
                                          state.SetBytesProcessed(state.iterations() * processed);
                                      })
+            ->MinWarmUpTime(0.5)
+            ->Repetitions(decode_repetitions);
+        benchmark::RegisterBenchmark(
+            ("decode/libdeflate/" + in.name).c_str(),
+            [p, processed](benchmark::State& state) {
+                libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+                bytes out(p->raw.size());
+                for (auto _ : state) {
+                    std::size_t size = 0;
+                    if (libdeflate_deflate_decompress(d, p->deflate6.data(), p->deflate6.size(),
+                                                      out.data(), out.size(),
+                                                      &size) != LIBDEFLATE_SUCCESS ||
+                        size != out.size()) {
+                        std::abort();
+                    }
+                    benchmark::ClobberMemory();
+                }
+                libdeflate_free_decompressor(d);
+                state.SetBytesProcessed(state.iterations() * processed);
+            })
             ->MinWarmUpTime(0.5)
             ->Repetitions(decode_repetitions);
         for (auto level : {implode::encode_level::fast, implode::encode_level::best}) {
@@ -341,10 +387,14 @@ int main(int argc, char** argv) {
     for (const auto& in : inputs) {
         const double ours = reporter.median("decode/implode/" + in.name);
         const double zlib = reporter.median("decode/zlib_inflate/" + in.name);
+        const double deflate = reporter.median("decode/libdeflate/" + in.name);
         const double fast = reporter.median("encode/implode_fast/" + in.name);
         std::printf("%s:", in.name.c_str());
         if (ours > 0 && zlib > 0) {
             std::printf(" decode_ratio_vs_zlib: %.3f", ours / zlib);
+        }
+        if (ours > 0 && deflate > 0) {
+            std::printf(" decode_ratio_vs_libdeflate: %.3f", ours / deflate);
         }
         std::printf(" size_ratio_vs_zlib9: %.3f",
                     static_cast<double>(in.implode_best.size()) /

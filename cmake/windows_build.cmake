@@ -9,6 +9,9 @@
 # zero-filled buffers into sections that take their whole size in the file.
 # (The launcher's logic also goes without unwind tables: launcher_logic_options.)
 add_compile_options(-ffunction-sections -fno-ident)
+# Constants aligned as the ABI asks, not padded to cache lines: the long
+# texts would otherwise each round up to 32 bytes.
+add_compile_options(-malign-data=abi)
 add_link_options(LINKER:--gc-sections)
 
 # Hardened: relocations kept for address space layout randomisation, and no

@@ -2,7 +2,7 @@
 # Installs what the build needs (Debian 12, as root), builds the host tree with the
 # sanitizers and then the two Windows trees, which use its tools, runs every test
 # with ctest (the i686 tree's are checks of the built launcher), then runs each
-# fuzzer for a bounded time.
+# fuzzer for a bounded time (built with the fuzz preset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,4 +21,8 @@ ctest --test-dir build/host --output-on-failure -j"$jobs"
 ctest --test-dir build/windows-i686 --output-on-failure
 ctest --test-dir build/windows-x86_64 --output-on-failure
 
-tests/fuzz/run_fuzzers.sh build/host "${FUZZ_SECONDS:-60}"
+# Fuzzing from the fuzz preset: optimised, with the sanitizers.
+cmake --preset fuzz >/dev/null
+cmake --build build/fuzz -j"$jobs" --target fuzz_implode_decode fuzz_implode_decode_compact \
+  fuzz_implode_roundtrip
+tests/fuzz/run_fuzzers.sh build/fuzz "${FUZZ_SECONDS:-60}"

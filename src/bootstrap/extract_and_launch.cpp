@@ -3,6 +3,7 @@
 #include "bootstrap/handoff.h"
 #include "bootstrap/launcher_state.h"
 #include "implode/implode_decoder.h"
+#include "platform/out_of_line.h"
 #include "payload/extraction_context.h"
 #include "payload/payload_figures.h"
 #include "payload/payload_reader.h"
@@ -102,6 +103,14 @@ int write_installer_executable() {
     return whole;
 }
 
+// All zero but its size, its flags and how the installer's window shows.
+OUT_OF_LINE void describe_installer_start(STARTUPINFOA* startup) {
+    memset(startup, 0, sizeof *startup);
+    startup->cb = installer_startup_size;
+    startup->dwFlags = installer_startup_flags;
+    startup->wShowWindow = installer_show_window;
+}
+
 // Starts the installer from the file just written. The path goes in as the
 // program's name too, so that no other program is found by trying the
 // blank-separated parts of an unquoted path.
@@ -110,10 +119,7 @@ BOOL launch_installer() {
     snprintf(installer_command_line, sizeof installer_command_line, installer_command_format,
              temp_directory, installer_file_name, mode_letter);
     refresh_progress();
-    memset(&startup_information, 0, sizeof startup_information);
-    startup_information.cb = installer_startup_size;
-    startup_information.dwFlags = installer_startup_flags;
-    startup_information.wShowWindow = installer_show_window;
+    describe_installer_start(&startup_information);
     memset(&installer_process, 0, sizeof installer_process);
     BOOL launched = CreateProcessA(installer_path, installer_command_line, NULL, NULL,
                                    installer_inherits_handles, installer_creation_flags, NULL, NULL,

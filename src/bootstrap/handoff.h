@@ -27,7 +27,9 @@ inline constexpr WPARAM show_command = 55556; // 0xD904
 inline constexpr char installer_file_name[] = "uninstall.client.exe";
 inline constexpr char installer_path_format[] = "%s\\%s";   // temp directory, file name
 inline constexpr char installer_command_format[] = "%s\\%s %c"; // ... and the mode letter
-inline constexpr const char* aside_name_formats[] = {"%s_", "%s__", "%s___"}; // whole path
+// Applied to the whole path. Kept as characters, not pointers: a table of
+// pointers would need relocations in the 32-bit executable.
+inline constexpr char aside_name_formats[3][6] = {"%s_", "%s__", "%s___"};
 inline constexpr char data_file_stem[] = "client";
 inline constexpr char data_file_extension[] = ".klv.datafile";
 inline constexpr char marker_a_format[] = "%s\\killme_a";

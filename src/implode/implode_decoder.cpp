@@ -3,19 +3,30 @@
 
 #include <cstring>
 
+#include "implode/implode_lookup.h"
 #include "implode/implode_tables.h"
+#include "implode/implode_token_table.h"
 
 using namespace implode;
 
+// This file is built twice. With the whole-token lookup, most tokens are
+// decoded from one table access in a loop over the buffered input (the
+// implode tool, the benchmarks). Without it, every token is decoded step by
+// step, in a fraction of the code (the launcher, whose size counts more than
+// its speed). Both give the same output, callbacks and work area.
+#ifndef IMPLODE_WHOLE_TOKEN_LOOKUP
+#error "IMPLODE_WHOLE_TOKEN_LOOKUP must be 0 or 1 (see src/implode/CMakeLists.txt)"
+#endif
+constexpr bool whole_token_lookup = IMPLODE_WHOLE_TOKEN_LOOKUP != 0;
+
 namespace {
 
-// Longest repeat length and the largest number of input bytes one token can
-// pull in (one per consumption: flag, length code, extra bits, distance code,
-// distance low bits).
-constexpr std::uint32_t max_repeat_length = 518;
+// The largest number of input bytes one token can pull in: one per
+// consumption (flag, length code, extra bits, distance code, distance low
+// bits).
 constexpr std::uint32_t max_bytes_per_token = 5;
-// The fast path peeks at 8 bytes from the one holding the next stream bit.
-constexpr std::uint32_t fast_path_margin = max_bytes_per_token + 3;
+// A copy may write this many bytes past its end when the window has room.
+constexpr std::uint32_t copy_slack = 16;
 
 // Bit-reader state held in locals while decoding and written back to the
 // work area before every callback and at the end, so the work area reads as
@@ -29,24 +40,33 @@ struct bit_state {
 };
 
 void store_bit_state(implode_work_area* work, bit_state bits) {
-    // Only the valid bits; the fast path may hold later stream bits above.
-    work->bit_buffer = bits.bit_buffer & ((1u << (8 + bits.spare_bits)) - 1);
+    work->bit_buffer = bits.bit_buffer;
     work->spare_bits = bits.spare_bits;
     work->input_pos = bits.input_pos;
     work->input_count = bits.input_count;
 }
 
-// Asks the read callback for the next input block and returns how many bytes
-// it delivered (0 at the end of the input).
-[[gnu::noinline]] std::uint32_t read_input(implode_work_area* work, bit_state bits) {
-    store_bit_state(work, bits);
+// Calls the read callback for the next input block, keeps a copy of what it
+// delivered for the fast loop and returns how many bytes that was (0 at the
+// end of the input).
+std::uint32_t call_read(implode_work_area* work) {
     work->input_pos = implode_input_size;
     std::uint32_t count = work->read_cb(work->input_buffer, &work->input_pos, work->param);
     if (count > implode_input_size) {
         count = implode_input_size; // outside the callback contract: clamp
     }
     work->input_count = count;
+    if constexpr (whole_token_lookup) {
+        std::memcpy(work->input_copy, work->input_buffer, count);
+    }
     return count;
+}
+
+[[gnu::noinline]] std::uint32_t read_input(implode_work_area* work, bit_state bits,
+                                           std::uint32_t window_pos) {
+    store_bit_state(work, bits);
+    work->window_pos = window_pos;
+    return call_read(work);
 }
 
 [[gnu::noinline]] void write_output(implode_work_area* work, bit_state bits,
@@ -58,6 +78,108 @@ void store_bit_state(implode_work_area* work, bit_state bits) {
 }
 
 #define IMPLODE_INLINE [[gnu::always_inline]] inline
+
+// Up to 64 bits starting at byte `at`, the first byte lowest.
+IMPLODE_INLINE std::uint64_t load_le64(const std::uint8_t* at) {
+    std::uint64_t v;
+    std::memcpy(&v, at, sizeof v);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    return v;
+}
+
+// Moves 8 or 16 bytes from src to dst, all read before any is written.
+IMPLODE_INLINE void move8(std::uint8_t* dst, const std::uint8_t* src) {
+    std::uint64_t v;
+    std::memcpy(&v, src, sizeof v);
+    std::memcpy(dst, &v, sizeof v);
+}
+IMPLODE_INLINE void move16(std::uint8_t* dst, const std::uint8_t* src) {
+    std::uint8_t v[16];
+    std::memcpy(v, src, sizeof v);
+    std::memcpy(dst, v, sizeof v);
+}
+
+// Copies `length` bytes from `distance` bytes back to dst, with the result of
+// a byte-by-byte ascending copy (a distance shorter than the length repeats
+// a pattern).  Writes up to copy_slack - 1 bytes past the copy's end; those
+// lie at or above the new window position, where nothing is read, written
+// out or moved down before later tokens overwrite them.
+IMPLODE_INLINE void copy_with_slack(std::uint8_t* dst, std::uint32_t distance,
+                                    std::uint32_t length) {
+    const std::uint8_t* src = dst - distance;
+    std::uint8_t* const end = dst + length;
+    if (distance >= 16) {
+        // Each chunk reads only bytes before its own destination.
+        do {
+            move16(dst, src);
+            dst += 16;
+            src += 16;
+        } while (dst < end);
+        return;
+    }
+    if (distance == 1) {
+        const std::uint64_t run = 0x0101010101010101ull * *src;
+        do {
+            std::memcpy(dst, &run, sizeof run);
+            std::memcpy(dst + 8, &run, sizeof run);
+            dst += 16;
+        } while (dst < end);
+        return;
+    }
+    // Each move of 8 bytes from the pattern's start makes its first
+    // (dst - src) bytes right, so moving dst on by that much doubles the
+    // pattern, until it spans 8 bytes.
+    while (dst - src < 8) {
+        move8(dst, src);
+        dst += dst - src;
+        if (dst >= end) {
+            return;
+        }
+    }
+    do {
+        move8(dst, src);
+        dst += 8;
+        src += 8;
+    } while (dst < end);
+}
+
+// Copies `length` bytes from `distance` bytes back to window[pos], writing
+// nothing past the window.  pos is at least 4096 and distance at most 4096,
+// so the source never lies below index 0; pos is at most 8191 and length at
+// most 518, so the copy ends inside the window.
+IMPLODE_INLINE void copy_match(std::uint8_t* window, std::uint32_t pos, std::uint32_t distance,
+                               std::uint32_t length) {
+    std::uint8_t* const dst = window + pos;
+    if (whole_token_lookup && pos + length + copy_slack <= implode_window_size) {
+        copy_with_slack(dst, distance, length);
+        return;
+    }
+    const std::uint8_t* const src = dst - distance;
+    for (std::uint32_t i = 0; i < length; ++i) {
+        dst[i] = src[i];
+    }
+}
+
+// An ASCII code longer than 8 bits takes a second lookup; its low 8 bits b
+// say which one and how many bits to drop before it.
+struct ascii_second_lookup {
+    std::uint32_t dropped;
+    const std::uint8_t* lookup;
+    std::uint32_t index_mask;
+};
+
+IMPLODE_INLINE ascii_second_lookup second_ascii_lookup(const implode_work_area* work,
+                                                       std::uint32_t b) {
+    if (b == 0) {
+        return {8, work->ascii_lookup_skip8, 0xFF};
+    }
+    if ((b & 0x3F) != 0) {
+        return {4, work->ascii_lookup_skip4, 0xFF};
+    }
+    return {6, work->ascii_lookup_skip6, 0x7F};
+}
 
 // Token loop over one work area.  An instance lives only inside
 // expand_stream and its address never leaves it, so its fields stay in
@@ -74,12 +196,16 @@ class stream_expander {
 
   private:
     template <bool Checked> IMPLODE_INLINE bool consume_bits(std::uint32_t n);
+    template <bool Checked> IMPLODE_INLINE bool consume_bits_here(std::uint32_t n);
+    [[gnu::noinline]] bool consume_bits_called(std::uint32_t n);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_symbol();
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_token();
-    IMPLODE_INLINE bool fast_path_open() const;
-    template <bool Ascii> std::uint32_t decode_run();
-    IMPLODE_INLINE void copy_match(std::uint32_t distance, std::uint32_t length);
+    template <bool Ascii> [[gnu::noinline]] bool decode_fast();
+    IMPLODE_INLINE std::uint32_t complete_entry(std::uint32_t entry, std::uint64_t bitbuf) const;
+    template <bool Ascii>
+    IMPLODE_INLINE void apply_token(std::uint32_t entry, std::uint64_t bitbuf,
+                                    std::uint8_t*& dst) const;
 
     implode_work_area* const work_;
     std::uint8_t* const window_;
@@ -97,6 +223,17 @@ class stream_expander {
 // is used only when the input buffer still holds enough bytes for the whole
 // token, so it never needs the read callback.
 template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits(std::uint32_t n) {
+    // Step by step only, one copy of it is called from everywhere: the code
+    // stays small.
+    if constexpr (!whole_token_lookup) {
+        return consume_bits_called(n);
+    }
+    return consume_bits_here<Checked>(n);
+}
+
+bool stream_expander::consume_bits_called(std::uint32_t n) { return consume_bits_here<true>(n); }
+
+template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits_here(std::uint32_t n) {
     if (bits_.spare_bits >= n) {
         bits_.bit_buffer >>= n;
         bits_.spare_bits -= n;
@@ -105,7 +242,7 @@ template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits(std::u
     bits_.bit_buffer >>= bits_.spare_bits;
     if constexpr (Checked) {
         if (bits_.input_pos == bits_.input_count) {
-            bits_.input_count = read_input(work_, bits_);
+            bits_.input_count = read_input(work_, bits_, window_pos_);
             if (bits_.input_count == 0) {
                 bits_.input_pos = work_->input_pos;
                 return false;
@@ -153,27 +290,13 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_sym
         return v;
     }
     const std::uint32_t b = bits_.bit_buffer & 0xFF;
-    std::uint32_t v;
-    if (b != 0) {
-        v = work_->ascii_lookup_low8[b];
-        if (v == ascii_long_code_marker) {
-            if ((b & 0x3F) != 0) {
-                if (!consume_bits<Checked>(4)) {
-                    return error_value;
-                }
-                v = work_->ascii_lookup_skip4[bits_.bit_buffer & 0xFF];
-            } else {
-                if (!consume_bits<Checked>(6)) {
-                    return error_value;
-                }
-                v = work_->ascii_lookup_skip6[bits_.bit_buffer & 0x7F];
-            }
-        }
-    } else {
-        if (!consume_bits<Checked>(8)) {
+    std::uint32_t v = b != 0 ? work_->ascii_lookup_low8[b] : ascii_long_code_marker;
+    if (v == ascii_long_code_marker) {
+        const ascii_second_lookup second = second_ascii_lookup(work_, b);
+        if (!consume_bits<Checked>(second.dropped)) {
             return error_value;
         }
-        v = work_->ascii_lookup_skip8[bits_.bit_buffer & 0xFF];
+        v = second.lookup[bits_.bit_buffer & second.index_mask];
     }
     if (!consume_bits<Checked>(work_->ascii_bits[v])) {
         return error_value;
@@ -203,49 +326,6 @@ IMPLODE_INLINE std::uint32_t stream_expander::decode_distance(std::uint32_t repe
     return d + 1;
 }
 
-// Copies `length` bytes from `distance` bytes back, with the result of a
-// byte-by-byte copy in ascending order (a short distance repeats a pattern).
-// window_pos_ is at least 4096 and distance at most 4096, so the source never
-// lies below index 0; window_pos_ is at most 8191 and length at most 518, so
-// the copy ends inside the window.
-IMPLODE_INLINE void stream_expander::copy_match(std::uint32_t distance, std::uint32_t length) {
-    std::uint8_t* dst = window_ + window_pos_;
-    const std::uint8_t* src = dst - distance;
-    window_pos_ += length;
-    if (distance >= 8) {
-        // Each 8-byte chunk reads only bytes before its own destination.
-        if (window_pos_ + 8 <= implode_window_size) {
-            // Room for a whole last chunk: it may write up to 7 bytes past
-            // the copy's end.  Those bytes lie at or above window_pos, where
-            // nothing is read, written out or moved down before the next
-            // tokens overwrite them.
-            do {
-                std::memcpy(dst, src, 8);
-                dst += 8;
-                src += 8;
-            } while (dst < window_ + window_pos_);
-            return;
-        }
-        while (length >= 8) {
-            std::memcpy(dst, src, 8);
-            dst += 8;
-            src += 8;
-            length -= 8;
-        }
-        while (length != 0) {
-            *dst++ = *src++;
-            --length;
-        }
-    } else if (distance == 1) {
-        std::memset(dst, *src, length);
-    } else {
-        while (length != 0) {
-            *dst++ = *src++;
-            --length;
-        }
-    }
-}
-
 // Decodes one token and applies it to the window.  Returns its decoder value,
 // or error_value when the input ran out in the middle of it (nothing of the
 // token is applied then).
@@ -263,221 +343,173 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_tok
     if (distance == 0) {
         return error_value;
     }
-    copy_match(distance, repeat_length);
+    copy_match(window_, window_pos_, distance, repeat_length);
+    window_pos_ += repeat_length;
     return v;
 }
 
-// The fast path: a loop that decodes tokens straight out of the input buffer
-// while it holds enough bytes that no read can be due within a token, and
-// the block under way is not complete.  It gives the same result and leaves
-// the same state as consume_bits step by step: the state after consuming P
-// bits of the stream depends only on P as long as no consumption fails, which
-// cannot happen here.  Inside the loop the whole bit-reader state is one
-// counter, the index in input_buffer of the next stream bit (bit 0 of byte 0
-// being index 0); consumptions of one token are merged, each code is still
-// resolved by one lookup on its 8 low bits, taken from a peek at the next
-// input bytes, and every input byte is taken once, in order, when the stream
-// reaches it.
+// Refills the bit buffer from `in` to at least 56 valid bits (bitsleft of
+// them, fewer than 64).
+[[maybe_unused]] IMPLODE_INLINE void refill(const std::uint8_t*& in, std::uint64_t& bitbuf,
+                                            std::uint32_t& bitsleft) {
+    bitbuf |= load_le64(in) << bitsleft;
+    in += 7 - (bitsleft >> 3);
+    bitsleft |= 56;
+}
+
+// For an entry that takes 0 bits: a copy whose distance code starts at the
+// bit that its distance base gives.  Resolves the distance code and returns
+// the entry the table would have had.  Returns 0 for an entry of 0, a token
+// the whole-token lookup does not resolve.
+IMPLODE_INLINE std::uint32_t stream_expander::complete_entry(std::uint32_t entry,
+                                                             std::uint64_t bitbuf) const {
+    if (entry == 0) {
+        return 0;
+    }
+    const std::uint32_t header_bits = entry >> 22;
+    const std::uint32_t low_bits = 64 - ((entry >> 16) & 63);
+    const std::uint32_t h = work_->distance_lookup[(bitbuf >> header_bits) & 0xFF];
+    return token_entry({header_bits + work_->distance_bits[h] + low_bits, (entry >> 8) & 0xFF,
+                        h << (low_bits - 2), low_bits});
+}
+
+// Writes the token that a resolved entry describes at dst and moves dst on;
+// the caller drops the token's bits.
+template <bool Ascii>
+IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint64_t bitbuf,
+                                                 std::uint8_t*& dst) const {
+    // The distance's low bits are the token's last bits: rotated to the top
+    // by the token's bit count, then shifted down.
+    const std::uint64_t rotated = (bitbuf >> (entry & 63)) | (bitbuf << (-entry & 63));
+    const auto low = static_cast<std::uint32_t>(rotated >> ((entry >> 16) & 63));
+    const std::uint32_t distance = 4 * (entry >> 22) + low + 1;
+    const std::uint32_t length = (entry >> 8) & 0xFF;
+    // At most 32 bytes: one or two chunks are the whole copy unless it
+    // repeats a short pattern.
+    if (distance >= length) [[likely]] {
+        move16(dst, dst - distance);
+        if (length > 16) [[unlikely]] {
+            move16(dst + 16, dst - distance + 16);
+        }
+    } else {
+        copy_with_slack(dst, distance, length);
+    }
+    // A literal goes over the first bytes of its harmless copy; for a copy
+    // (flag bit 1) the same store lands past what the copy wrote, where later
+    // tokens overwrite it.
+    std::uint8_t* const literal_at = dst + ((static_cast<std::uint32_t>(bitbuf) & 1) << 5);
+    if constexpr (Ascii) {
+        literal_at[0] = ascii_entry_literal(entry);
+    } else {
+        std::uint64_t literals = bitbuf >> 1;
+        literal_at[0] = static_cast<std::uint8_t>(literals);
+        literals >>= 9;
+        literal_at[1] = static_cast<std::uint8_t>(literals);
+    }
+    dst += length;
+}
+
+// The fast loop: decodes tokens while each lies within the bytes the last
+// read delivered and the block under way is not complete.  It gives the same
+// result and leaves the same state as consume_bits step by step: the state
+// after consuming P bits of the stream depends only on P as long as no
+// consumption needs the read callback, and the step-by-step decoder keeps 8
+// bits loaded beyond every token, so it reads nothing for a token that ends
+// 8 bits before the end of the delivered bytes.  Returns true when the next
+// token is to be decoded step by step (it would need a read, or the
+// whole-token lookup does not resolve it), false when the block is (nearly)
+// complete.
 //
-// With input_pos bytes loaded and 8 + spare_bits valid bits in the bit
-// buffer, the next stream bit lies at index 8 * input_pos - 8 - spare_bits,
-// provided the valid bits came from this input buffer (the index is not
-// negative).  Conversely input_pos = (index + 15) / 8 and spare_bits =
-// 7 - (index + 15) % 8.
+// The stream bits are kept in a 64-bit buffer refilled 8 bytes at a time
+// from input_copy (in points at the next byte not yet counted in, and
+// bitsleft counts the valid bits; bits above them are zero or already the
+// next stream bits).  After a refill at least 56 valid bits are
+// there for the token and the next lookup; bits past the delivered bytes are
+// garbage, and no token that uses them is kept.  With b bits valid, the
+// step-by-step decoder has loaded every byte but the last (b - 8) / 8, and
+// holds the remaining 8 + (b - 8) % 8 valid bits.
+//
+// Each token costs one access to the whole-token lookup; a literal and a
+// copy run through the same steps (see implode_token_table.h), so the loop
+// does not branch on the kind of token.
+template <bool Ascii> bool stream_expander::decode_fast() {
+    const std::uint8_t* const input = work_->input_copy;
+    const std::uint8_t* in = input + bits_.input_pos;
+    std::uint64_t bitbuf = bits_.bit_buffer;
+    std::uint32_t bitsleft = 8 + bits_.spare_bits;
+    // Bits the tokens may take before one would end less than 8 bits before
+    // the end of the delivered bytes.
+    auto fits = static_cast<std::int32_t>(8 * (bits_.input_count - bits_.input_pos) +
+                                          bits_.spare_bits);
+    std::uint8_t* dst = window_ + window_pos_;
+    // A token starts only where even two literals end inside the block, so
+    // that the block is written out after the token that completes it, as
+    // the step-by-step decoder does.
+    std::uint8_t* const last_start = window_ + 2 * implode_block_size - 2;
+    const std::uint32_t* const table = work_->token_table;
+    constexpr std::uint32_t index_mask = implode_token_table_size - 1;
+    bool one_token = false;
 
-// Up to 64 bits starting at byte `at`, the first byte lowest.
-IMPLODE_INLINE std::uint64_t load_le64(const std::uint8_t* at) {
-    std::uint64_t v;
-    std::memcpy(&v, at, sizeof v);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    return v;
-}
-
-// Moves 8 bytes from src to dst, both read before either is written.
-IMPLODE_INLINE void move8(std::uint8_t* dst, const std::uint8_t* src) {
-    std::uint64_t v;
-    std::memcpy(&v, src, sizeof v);
-    std::memcpy(dst, &v, sizeof v);
-}
-
-// The most bits one token can take: flag, 7-bit length code, 8 extra bits,
-// 8-bit distance code and 6 low bits (an ASCII literal takes at most 14).
-// One pass of the loop takes one token or, in binary literal mode, a run of
-// up to six literals of 9 bits.
-constexpr std::uint32_t max_bits_per_token = 1 + 7 + 8 + 8 + 6;
-constexpr std::uint32_t max_bits_per_run = 6 * 9;
-static_assert(max_bits_per_token <= max_bits_per_run);
-// A peek shifted to a bit index holds at least 57 bits.
-static_assert(max_bits_per_run <= 64 - 7);
-// A pass that starts at bit index i with i / 8 + 9 <= input_count loads no
-// byte at or past input_count: after it, input_pos = (i + 54 + 15) / 8 is at
-// most i / 8 + 9.  Its peek reads bytes i / 8 to i / 8 + 7.  The fast path
-// opens with input_pos + fast_path_margin <= input_count and i / 8 below
-// input_pos.
-static_assert((7 + max_bits_per_run + 15) / 8 <= 9);
-static_assert(fast_path_margin >= 8);
-
-bool stream_expander::fast_path_open() const {
-    return bits_.input_pos + fast_path_margin <= bits_.input_count &&
-           (bits_.input_pos >= 2 || bits_.spare_bits == 0);
-}
-
-// Copies `length` bytes from `distance` bytes back to window_[pos], with
-// the result of a byte-by-byte ascending copy.  The chunked moves may write
-// up to 15 bytes past the copy's end; the caller makes sure the window has
-// room for them.  Those bytes lie at or above the new window position, where
-// nothing is read, written out or moved down before later tokens overwrite
-// them.
-IMPLODE_INLINE void copy_match_fast(std::uint8_t* dst, std::uint32_t distance,
-                                    std::uint32_t length) {
-    const std::uint8_t* src = dst - distance;
-    std::uint8_t* const end = dst + length;
-    if (distance >= 8) {
-        // Each 8-byte chunk reads only bytes before its own destination.
-        move8(dst, src);
-        move8(dst + 8, src + 8);
-        if (length > 16) {
-            dst += 16;
-            src += 16;
-            do {
-                move8(dst, src);
-                dst += 8;
-                src += 8;
-            } while (dst < end);
-        }
-        return;
-    }
-    if (distance == 1) {
-        std::uint64_t v = 0x0101010101010101ull * *src;
-        do {
-            std::memcpy(dst, &v, 8);
-            std::memcpy(dst + 8, &v, 8);
-            dst += 16;
-        } while (dst < end);
-        return;
-    }
-    // A short distance repeats a pattern: each move of 8 bytes from the
-    // pattern's start makes its first (dst - src) bytes right, so moving dst
-    // on by that much doubles the pattern, until it spans 8 bytes.
-    do {
-        move8(dst, src);
-        dst += dst - src;
-    } while (dst - src < 8 && dst < end);
-    while (dst < end) {
-        move8(dst, src);
-        dst += 8;
-        src += 8;
-    }
-}
-
-template <bool Ascii> std::uint32_t stream_expander::decode_run() {
-    const std::uint8_t* const in = input_;
-    std::uint8_t* const window = window_;
-    std::uint32_t at = 8 * bits_.input_pos - 8 - bits_.spare_bits;
-    // Tokens start only at indices whose byte is at least 9 bytes short of
-    // input_count (see max_bits_per_run).
-    const std::uint32_t at_limit = 8 * (bits_.input_count - 8);
-    std::uint32_t pos = window_pos_;
-    const std::uint32_t dict_bits = dict_bits_;
-    std::uint32_t v = 0;
-    do {
-        std::uint64_t w = load_le64(in + (at >> 3)) >> (at & 7);
-        if ((w & 1) == 0) {
-            if constexpr (!Ascii) {
-                // A run of literals comes out of the same peek, up to six
-                // (54 bits), but none past the end of the block.  All six
-                // bytes are stored; those past the run lie at or above the
-                // new window position, where later tokens overwrite them
-                // before anything reads them.
-                for (std::uint32_t i = 0; i < 6; ++i) {
-                    window[pos + i] = static_cast<std::uint8_t>(w >> (9 * i + 1));
-                }
-                // Flag bits of the six literal slots; the run ends at the
-                // first one that is set (a copy or the end marker follows).
-                const std::uint64_t flags = (w & 0x201008040201ull) | (1ull << 54);
-                std::uint32_t run = static_cast<std::uint32_t>(__builtin_ctzll(flags)) / 9;
-                const std::uint32_t room = 2 * implode_block_size - pos;
-                run = run < room ? run : room;
-                pos += run;
-                at += 9 * run;
-                v = 0;
-            } else {
-                const std::uint32_t b = static_cast<std::uint32_t>(w >> 1) & 0xFF;
-                std::uint32_t skipped = 0;
-                if (b != 0) {
-                    v = work_->ascii_lookup_low8[b];
-                    if (v == ascii_long_code_marker) {
-                        if ((b & 0x3F) != 0) {
-                            skipped = 4;
-                            v = work_->ascii_lookup_skip4[(w >> 5) & 0xFF];
-                        } else {
-                            skipped = 6;
-                            v = work_->ascii_lookup_skip6[(w >> 7) & 0x7F];
-                        }
-                    }
-                } else {
-                    skipped = 8;
-                    v = work_->ascii_lookup_skip8[(w >> 9) & 0xFF];
-                }
-                at += 1 + skipped + work_->ascii_bits[v];
-                window[pos++] = static_cast<std::uint8_t>(v);
+    refill(in, bitbuf, bitsleft);
+    std::uint32_t entry = table[bitbuf & index_mask];
+    for (;;) {
+        if ((entry & token_bits_mask) == 0) [[unlikely]] {
+            entry = complete_entry(entry, bitbuf);
+            if (entry == 0) {
+                one_token = true;
+                break;
             }
-            continue;
         }
-        const std::uint32_t s = work_->length_lookup[(w >> 1) & 0xFF];
-        std::uint32_t used = 1 + work_->length_bits[s];
-        const std::uint32_t e = work_->length_extra[s];
-        const std::uint32_t x = static_cast<std::uint32_t>(w >> used) & ((1u << e) - 1);
-        used += e;
-        v = work_->length_base[s] + x + 256;
-        if (v >= end_value) {
-            at += used;
+        fits -= static_cast<std::int32_t>(entry & token_bits_mask);
+        if (fits < 0) {
+            one_token = true;
             break;
         }
-        const std::uint32_t length = v - 254;
-        w >>= used;
-        const std::uint32_t h = work_->distance_lookup[w & 0xFF];
-        const std::uint32_t h_bits = work_->distance_bits[h];
-        const std::uint32_t low_bits = length == 2 ? 2 : dict_bits;
-        const std::uint32_t low = static_cast<std::uint32_t>(w >> h_bits) & ((1u << low_bits) - 1);
-        at += used + h_bits + low_bits;
-        const std::uint32_t distance = (h << low_bits) + low + 1;
-        std::uint8_t* const dst = window + pos;
-        pos += length;
-        if (pos + 15 < implode_window_size) {
-            copy_match_fast(dst, distance, length);
-        } else {
-            window_pos_ = pos - length;
-            copy_match(distance, length);
+        apply_token<Ascii>(entry, bitbuf, dst);
+        bitbuf >>= entry & 63;
+        bitsleft -= entry & token_bits_mask;
+        // At least 56 - max_copy_token_bits bits remain: enough for the
+        // lookup, which need not wait for the refill.
+        entry = table[bitbuf & index_mask];
+        if (dst > last_start) {
+            break;
         }
-    } while (at < at_limit && pos < 2 * implode_block_size);
-    window_pos_ = pos;
-    const std::uint32_t loaded = (at + 15) >> 3;
-    bits_.input_pos = loaded;
-    bits_.spare_bits = 7 - ((at + 15) & 7);
-    // The valid bits end with byte loaded - 1; at least one bit was consumed,
-    // so loaded is at least 2.
-    bits_.bit_buffer = (static_cast<std::uint32_t>(in[loaded - 2]) |
-                        (static_cast<std::uint32_t>(in[loaded - 1]) << 8)) >>
-                       (8 - bits_.spare_bits);
-    return v;
+        refill(in, bitbuf, bitsleft);
+    }
+    static_assert(56 - max_copy_token_bits >= implode_token_table_bits);
+    window_pos_ = static_cast<std::uint32_t>(dst - window_);
+    const std::uint32_t spare = (bitsleft - 8) & 7;
+    bits_.input_pos = static_cast<std::uint32_t>(in - input) - (bitsleft - 8) / 8;
+    bits_.spare_bits = spare;
+    bits_.bit_buffer = static_cast<std::uint32_t>(bitbuf) & ((1u << (8 + spare)) - 1);
+    return one_token;
 }
 
 std::uint32_t stream_expander::run() {
     window_pos_ = implode_block_size;
     std::uint32_t v;
     for (;;) {
-        if (fast_path_open()) {
-            v = ascii_mode_ ? decode_run<true>() : decode_run<false>();
-        } else if (bits_.input_pos + fast_path_margin <= bits_.input_count) {
-            v = decode_token<false>();
-        } else {
-            v = decode_token<true>();
+        // The fast loop runs until the block is nearly complete, the input
+        // buffer nearly used up, or a token it does not resolve; the tokens
+        // between are decoded one at a time.
+        bool one_token = true;
+        if constexpr (whole_token_lookup) {
+            if (bits_.input_pos + 4 <= bits_.input_count &&
+                window_pos_ <= 2 * implode_block_size - 2) {
+                one_token = ascii_mode_ ? decode_fast<true>() : decode_fast<false>();
+            }
         }
-        if (v >= end_value) {
-            break;
+        if (one_token) {
+            if constexpr (whole_token_lookup) {
+                v = bits_.input_pos + max_bytes_per_token <= bits_.input_count
+                        ? decode_token<false>()
+                        : decode_token<true>();
+            } else {
+                v = decode_token<true>();
+            }
+            if (v >= end_value) {
+                break;
+            }
         }
         if (window_pos_ >= 2 * implode_block_size) {
             write_output(work_, bits_, window_pos_, implode_block_size);
@@ -502,7 +534,9 @@ std::uint32_t expand_stream(implode_work_area* work) {
     return expander.run();
 }
 
-static_assert(implode_window_size == 2 * implode_block_size + max_repeat_length - 1);
+// The fast loop's writes past a token that starts at the block's last
+// starting index stay inside the window: two chunks and a literal pair.
+static_assert(2 * implode_block_size - 2 + 32 + 2 <= implode_window_size);
 
 } // namespace
 
@@ -512,13 +546,7 @@ int implode_decode(implode_read_callback read_cb, implode_write_callback write_c
     work->write_cb = write_cb;
     work->param = param;
 
-    work->input_pos = implode_input_size;
-    std::uint32_t count = read_cb(work->input_buffer, &work->input_pos, param);
-    if (count > implode_input_size) {
-        count = implode_input_size; // outside the callback contract: clamp
-    }
-    work->input_count = count;
-    if (count <= 4) {
+    if (call_read(work) <= 4) {
         return implode_short_input;
     }
 
@@ -548,6 +576,9 @@ int implode_decode(implode_read_callback read_cb, implode_write_callback write_c
     std::memcpy(work->length_base, length_bases, sizeof work->length_base);
     std::memcpy(work->distance_bits, distance_code_bits, sizeof work->distance_bits);
     build_code_lookup(64, work->distance_bits, distance_codes, work->distance_lookup);
+    if constexpr (whole_token_lookup) {
+        build_token_table(work);
+    }
 
     const std::uint32_t v = expand_stream(work);
     return v == error_value ? implode_truncated : implode_ok;

@@ -41,6 +41,9 @@ inline constexpr std::uint32_t implode_block_size = 4096;
 // History (4096) + block being decoded (4096) + the tail of a 518-byte copy
 // that starts at the block's last index (517).
 inline constexpr std::uint32_t implode_window_size = 8709;
+// Entries of the whole-token lookup: one for every value of 12 stream bits.
+inline constexpr std::uint32_t implode_token_table_bits = 12;
+inline constexpr std::uint32_t implode_token_table_size = 1u << implode_token_table_bits;
 
 // Decoder work area.  Provide it zero-filled before its first use; it may be
 // reused for later streams.  Until a stream's output passes 4096 bytes, a
@@ -72,6 +75,16 @@ struct implode_work_area {
     std::uint8_t length_bits[16];   // copy of length_code_bits
     std::uint8_t length_extra[16];  // copy of length_extra_bits
     std::uint16_t length_base[16];  // copy of length_bases
+    // Not needed to follow the stream, only to decode it quickly: a lookup
+    // that resolves most tokens from their first 12 bits in one access (see
+    // implode_token_table.h), built after the lookups above unless the work
+    // area already holds it for the stream's literal mode and dictionary
+    // bits (token_table_key, 0 for none); and a copy of the bytes each read
+    // delivered, followed by room that lets the decoder load 8 bytes at a
+    // time up to the last of them.
+    std::uint32_t token_table_key;
+    std::uint32_t token_table[implode_token_table_size];
+    std::uint8_t input_copy[implode_input_size + 16];
 };
 
 // Result codes of implode_decode.
@@ -93,21 +106,6 @@ int implode_decode(implode_read_callback read_cb, implode_write_callback write_c
                    implode_work_area* work, void* param);
 
 namespace implode {
-
-// Fills a 256-entry lookup indexed by the low 8 bits of the bit buffer with
-// the symbol whose code those bits begin with.  Symbols are stored from the
-// last to the first, so where two codes claim an index the lower symbol wins.
-void build_code_lookup(std::int32_t symbol_count, const std::uint8_t* code_bits,
-                       const std::uint8_t* codes, std::uint8_t* lookup);
-
-// Fills the four ASCII lookups of `work` from work->ascii_bits and
-// ascii_codes, and reduces the bit count of every code longer than 8 bits in
-// work->ascii_bits to the bits that remain after the second lookup.  Must run
-// on a fresh copy of ascii_code_bits in work->ascii_bits.
-void build_ascii_lookups(implode_work_area* work);
-
-// Marker in ascii_lookup_low8: the low 8 bits belong to a longer code.
-inline constexpr std::uint8_t ascii_long_code_marker = 255;
 
 // Decoder values reported for a token: 0..255 literal, 256..772 copy (repeat
 // length = value - 254), end marker, and the decoder's own error value.

@@ -1,5 +1,6 @@
 // Byte-indexed lookup tables over the fixed implode codes.
-#include "implode/implode_decoder.h"
+#include "implode/implode_lookup.h"
+
 #include "implode/implode_tables.h"
 
 namespace implode {

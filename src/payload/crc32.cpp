@@ -2,30 +2,27 @@
 
 namespace {
 
-// Entry i is the CRC register after shifting the byte i through it.
-struct crc32_table {
-    uint32_t entry[256];
-};
+// Entry i is the CRC register after shifting the byte i through it. Built
+// once in static storage on first use, which costs the executable nothing.
+uint32_t table[256];
 
-constexpr crc32_table make_crc32_table() {
-    crc32_table table{};
+void build_table() {
     for (uint32_t i = 0; i < 256; ++i) {
         uint32_t c = i;
         for (int bit = 0; bit < 8; ++bit)
             c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table.entry[i] = c;
+        table[i] = c;
     }
-    return table;
 }
-
-constexpr crc32_table table = make_crc32_table();
-static_assert(table.entry[1] == 0x77073096u && table.entry[255] == 0x2D02EF8Du);
 
 } // namespace
 
 uint32_t crc32_update(uint32_t crc, const uint8_t* bytes, uint32_t count) {
+    // Entry 1 is never zero once built.
+    if (table[1] == 0)
+        build_table();
     crc = ~crc;
     for (uint32_t i = 0; i < count; ++i)
-        crc = table.entry[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }

@@ -1,5 +1,6 @@
 #include "progress/progress_painting.h"
 
+#include "platform/out_of_line.h"
 #include "progress/progress_meter.h"
 #include "progress/progress_state.h"
 
@@ -23,21 +24,26 @@ constexpr LONG bar_bottom = 80;
 
 } // namespace
 
+// Fills every field of the status font's description.
+OUT_OF_LINE static void describe_status_font(LOGFONTA* font) {
+    font->lfHeight = 13;
+    font->lfWidth = 0;
+    font->lfEscapement = 0;
+    font->lfOrientation = 0;
+    font->lfWeight = FW_EXTRALIGHT;
+    font->lfItalic = 0;
+    font->lfUnderline = 0;
+    font->lfStrikeOut = 0;
+    font->lfCharSet = ANSI_CHARSET;
+    font->lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font->lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font->lfQuality = DEFAULT_QUALITY;
+    font->lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    font->lfFaceName[0] = '\0';
+}
+
 LRESULT on_progress_create() {
-    status_font_description.lfHeight = 13;
-    status_font_description.lfWidth = 0;
-    status_font_description.lfEscapement = 0;
-    status_font_description.lfOrientation = 0;
-    status_font_description.lfWeight = FW_EXTRALIGHT;
-    status_font_description.lfItalic = 0;
-    status_font_description.lfUnderline = 0;
-    status_font_description.lfStrikeOut = 0;
-    status_font_description.lfCharSet = ANSI_CHARSET;
-    status_font_description.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    status_font_description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    status_font_description.lfQuality = DEFAULT_QUALITY;
-    status_font_description.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    status_font_description.lfFaceName[0] = '\0';
+    describe_status_font(&status_font_description);
     status_font = CreateFontIndirectA(&status_font_description);
     black_brush = CreateSolidBrush(RGB(0, 0, 0));
     return 0;

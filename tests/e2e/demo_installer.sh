@@ -17,7 +17,6 @@ clean_up() {
 }
 trap clean_up EXIT
 
-crc32_of() { gzip -c "$1" | tail -c 8 | head -c 4 | od -An -tx4 | tr -d ' \n' | tr a-f A-F; }
 data_size=$(stat -c %s "$DATA")
 data_crc=$(crc32_of "$DATA")
 
@@ -36,7 +35,6 @@ check() { # check CASE WHAT CONDITION...
     ((++failures))
   fi
 }
-has_line() { grep -qE -- "$2" "$1"; }
 
 for ((i = 0; i < ${#cases[@]}; i += 5)); do
   name=${cases[i]} data=${cases[i + 1]} quick=${cases[i + 2]} expected_code=${cases[i + 3]} verdict=${cases[i + 4]}

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Setup fixture of the end-to-end tests: starts an Xvfb display and makes sure
-# the Wine prefix exists, so that the tests need not create it while they run.
+# the Wine prefix exists, so that the tests need not create it while they run,
+# with the launcher's and the installer's windows unmanaged (no window manager
+# runs on Xvfb).
 #   env_setup.sh STATE_DIR
 set -euo pipefail
 STATE_DIR=$1
@@ -40,5 +42,8 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
   timeout -k 5 180 "$WINE" wineboot -i </dev/null >"$STATE_DIR/wineboot.log" 2>&1 \
     || { echo "FAIL: wineboot -i failed:" >&2; cat "$STATE_DIR/wineboot.log" >&2; exit 1; }
 fi
+reg=$(cd "$(dirname "$0")" && pwd)/no_window_manager.reg
+timeout -k 5 60 "$WINE" reg import "Z:${reg//\//\\}" </dev/null >"$STATE_DIR/reg.log" 2>&1 \
+  || { echo "FAIL: reg import $reg failed:" >&2; cat "$STATE_DIR/reg.log" >&2; exit 1; }
 timeout -k 5 120 "$WINESERVER" -w
 echo "Wine prefix ready: $WINEPREFIX"

@@ -62,9 +62,9 @@ for ((i = 0; i < ${#cases[@]}; i += 2)); do
     od -c "$WORK/box.txt"
     ((++failures))
   fi
-  # MB_OK | MB_ICONHAND: one button, OK, and an icon.
-  if [[ $(tr -d '\r' <"$WORK/box.err" | sort) != $'button: OK\nicon: shown' ]]; then
-    echo "FAIL: expected an OK button and an icon, the box has:"
+  # MB_OK | MB_ICONHAND with no owner: one button, OK, and an icon.
+  if [[ $(tr -d '\r' <"$WORK/box.err" | sort) != $'button: OK\nicon: shown\nowner: none' ]]; then
+    echo "FAIL: expected an OK button, an icon and no owner; the box has:"
     cat "$WORK/box.err"
     ((++failures))
   fi

@@ -81,7 +81,10 @@ int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
 using decoder = int (*)(implode_read_callback, implode_write_callback, implode_work_area*, void*);
 
 int decode(source& s, implode_work_area& work, decoder run = implode_decode) {
-    std::memset(&work, 0, sizeof work);
+    // Zero-filled as for a first use, except for the lookup the decoder
+    // keeps between streams of one literal mode and dictionary size (which
+    // a work area reused by the launcher keeps too).
+    std::memset(&work, 0, offsetof(implode_work_area, token_table_key));
     const int result = run(on_read, on_write, &work, &s);
     if (result < 0 || result > 4) {
         fail();

@@ -55,7 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.dict_bits = 4 + (control >> 1) % 3;
     options.level = (control & 0x08) != 0 ? implode::encode_level::fast
                                           : implode::encode_level::best;
-    const std::vector<std::uint8_t> stream = implode::implode_encode(input, options);
+    // One encoder for every run, as a packager encoding many files keeps one:
+    // what it keeps between inputs must not change a stream.
+    static implode::encoder encoder;
+    const std::vector<std::uint8_t> stream = encoder.encode(input, options);
     if (stream.size() < 5) {
         std::abort();
     }

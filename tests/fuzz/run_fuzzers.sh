@@ -35,8 +35,10 @@ for fuzzer in $fuzzers; do
     name=$(basename "$fuzzer")
     corpus=$scratch/$name
     mkdir -p "$corpus"
-    if [ -d "$source_dir/corpus/$name" ]; then
-        cp "$source_dir/corpus/$name"/* "$corpus"/ 2>/dev/null || true
+    # The launcher's build of the decoder starts from the decoder's corpus.
+    seeds=$source_dir/corpus/${name%_compact}
+    if [ -d "$seeds" ]; then
+        cp "$seeds"/* "$corpus"/ 2>/dev/null || true
     fi
     echo "run_fuzzers: $name for ${seconds}s"
     if ! "$fuzzer" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \

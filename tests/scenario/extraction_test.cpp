@@ -2,7 +2,7 @@
 // installer: the installer executable written and started, the data file
 // written while it runs, the hand-off, the wait and the clean-up.
 #include "bootstrap/handoff.h"
-#include "carried_installer.h"
+#include "simulated_installer.h"
 #include "desktop_programs.h"
 #include "embedded_payloads.h"
 #include "intent_names.h"
@@ -21,15 +21,15 @@ namespace {
 
 using scenario::calls_match;
 using scenario::expect_no_faults;
-using scenario::InstallerScript;
+using simulated_demo::InstallerScript;
 
 constexpr char default_temp[] = "C:\\WINDOWS\\TEMP";
 
 std::string installer_path(const std::string& temp = default_temp) {
-    return scenario::installer_path_in(temp);
+    return simulated_demo::installer_path_in(temp);
 }
 std::string data_path(const std::string& temp = default_temp) {
-    return scenario::data_file_path_in(temp);
+    return simulated_demo::data_file_path_in(temp);
 }
 
 // The calls of one name.
@@ -86,7 +86,7 @@ const sim::ProcessRecord& installer_process() {
 // ---- a normal run ----
 
 TEST(WholeRun, WritesStartsHandsOffWaitsAndCleansUp) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     EXPECT_TRUE(sim::message_boxes().empty());
 
@@ -105,11 +105,11 @@ TEST(WholeRun, WritesStartsHandsOffWaitsAndCleansUp) {
 
     // The installer was told once the data file was complete, and found it so.
     ASSERT_EQ(installer.files_seen.size(), 1u);
-    EXPECT_EQ(installer.files_seen[0].bytes, scenario::carried_data_bytes());
+    EXPECT_EQ(installer.files_seen[0].bytes, simulated_demo::carried_data_bytes());
 
     // Left behind: the data file, byte for byte; the installer and its
     // marker files are gone.
-    EXPECT_EQ(sim::read_file(data_path()), scenario::carried_data_bytes());
+    EXPECT_EQ(sim::read_file(data_path()), simulated_demo::carried_data_bytes());
     EXPECT_FALSE(sim::file_exists(installer_path()));
     EXPECT_FALSE(sim::file_exists(std::string(default_temp) + "\\killme_a"));
     EXPECT_FALSE(sim::file_exists(std::string(default_temp) + "\\killme_b"));
@@ -137,11 +137,11 @@ TEST(WholeRun, WritesStartsHandsOffWaitsAndCleansUp) {
 }
 
 TEST(WholeRun, TheInstallerStartsFromTheWholeInstallerFile) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     sim::register_program(installer_path(),
-                          scenario::carried_installer(default_temp).requires_file(
+                          simulated_demo::carried_installer(default_temp).requires_file(
                               [](const std::string& bytes) {
-                                  return bytes == scenario::carried_installer_bytes();
+                                  return bytes == simulated_demo::carried_installer_bytes();
                               }));
     sim::run_launcher("launcher.exe x");
     EXPECT_EQ(installer_process().command_line, installer_path() + " x");
@@ -167,7 +167,7 @@ class WaysThrough : public testing::TestWithParam<WayCase> {};
 
 TEST_P(WaysThrough, EndWithTheirBoxesFilesAndExitCodeZero) {
     const WayCase& c = GetParam();
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     c.arrange();
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     ASSERT_EQ(sim::message_boxes().size(), c.boxes);
@@ -200,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
         WayCase{"the launch fails",
                 [] {
                     sim::register_program(installer_path(),
-                                          scenario::carried_installer(default_temp)
+                                          simulated_demo::carried_installer(default_temp)
                                               .fails_to_start(ERROR_ACCESS_DENIED));
                 },
                 1, "Can't start process.", false, false, false, {data_name}},
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [] {
                     sim::register_program(
                         installer_path(),
-                        scenario::carried_installer(default_temp,
+                        simulated_demo::carried_installer(default_temp,
                                                     InstallerScript{.window_at_ms = std::nullopt,
                                                                     .ends_at_ms = 20000}));
                 },
@@ -219,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- timing of the hand-off ----
 
 TEST(HandOff, HideCommandFollowsTheClosedDataFileAfterOnePauseAndOneDispatch) {
-    scenario::prepare_run(default_temp, InstallerScript{.window_at_ms = 0});
+    simulated_demo::prepare_run(default_temp, InstallerScript{.window_at_ms = 0});
     sim::run_launcher("launcher.exe");
     const std::vector<sim::Call> closes = calls_of("_close");
     ASSERT_EQ(closes.size(), 2u);
@@ -243,12 +243,12 @@ TEST(HandOff, HideCommandFollowsTheClosedDataFileAfterOnePauseAndOneDispatch) {
                              {.name = "SendMessageA"}},
                             hand_off, sim::Between::other_names_only));
     // The installer had the data file whole when it was told.
-    EXPECT_EQ(installer_process().files_seen.at(0).bytes, scenario::carried_data_bytes());
+    EXPECT_EQ(installer_process().files_seen.at(0).bytes, simulated_demo::carried_data_bytes());
     expect_no_faults();
 }
 
 TEST(HandOff, GivesUpAfterThirtySearchesAndFifteenSecondsThenWaitsForTheInstaller) {
-    scenario::prepare_run(default_temp,
+    simulated_demo::prepare_run(default_temp,
                           InstallerScript{.window_at_ms = std::nullopt, .ends_at_ms = 40000});
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     std::vector<sim::Call> searches;
@@ -268,9 +268,9 @@ TEST(HandOff, GivesUpAfterThirtySearchesAndFifteenSecondsThenWaitsForTheInstalle
 }
 
 TEST(HandOff, AnInstallerThatEndsEarlyStillGetsAWholeDataFileAndTheCleanUp) {
-    scenario::prepare_run(default_temp, InstallerScript{.window_at_ms = 0, .ends_at_ms = 0});
+    simulated_demo::prepare_run(default_temp, InstallerScript{.window_at_ms = 0, .ends_at_ms = 0});
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
-    EXPECT_EQ(sim::read_file(data_path()), scenario::carried_data_bytes());
+    EXPECT_EQ(sim::read_file(data_path()), simulated_demo::carried_data_bytes());
     size_t installer_searches = 0;
     for (const sim::Call& c : calls_of("FindWindowA"))
         installer_searches += c.args.find(installer_class_name) != std::string::npos;
@@ -282,11 +282,11 @@ TEST(HandOff, AnInstallerThatEndsEarlyStillGetsAWholeDataFileAndTheCleanUp) {
 
 TEST(HandOff, TheInstallerSeesTheDataFileGrowAndIsToldOnlyWhenItIsComplete) {
     sim::set_write_speed(20000); // 20 MB a second
-    scenario::prepare_run(default_temp, InstallerScript{.window_at_ms = 0, .reads_data_at_ms = {20, 40}});
+    simulated_demo::prepare_run(default_temp, InstallerScript{.window_at_ms = 0, .reads_data_at_ms = {20, 40}});
     sim::run_launcher("launcher.exe");
     const sim::ProcessRecord& installer = installer_process();
     ASSERT_EQ(installer.files_seen.size(), 3u);
-    const std::string whole = scenario::carried_data_bytes();
+    const std::string whole = simulated_demo::carried_data_bytes();
     const sim::FileSeen& early = installer.files_seen[0];
     const sim::FileSeen& later = installer.files_seen[1];
     const sim::FileSeen& told = installer.files_seen[2];
@@ -303,7 +303,7 @@ TEST(HandOff, TheInstallerSeesTheDataFileGrowAndIsToldOnlyWhenItIsComplete) {
 
 TEST(ProgressWindow, TheInstallerShowsItDuringTheExtractionAndTheBarGrows) {
     sim::set_write_speed(20000);
-    scenario::prepare_run(default_temp,
+    simulated_demo::prepare_run(default_temp,
                           InstallerScript{.window_at_ms = 0, .shows_progress_at_ms = 0});
     sim::run_launcher("launcher.exe");
     HWND window = sim::find_window(progress_class_name, progress_window_title);
@@ -330,7 +330,7 @@ TEST(ProgressWindow, TheInstallerShowsItDuringTheExtractionAndTheBarGrows) {
 // ---- bytes requested run on across both payloads ----
 
 TEST(ProgressMeter, CountsEveryRequestOfBothPayloadsWithoutAReset) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     sim::run_launcher("launcher.exe");
     const int64_t both = int64_t{installer_payload_length} + data_payload_length;
     EXPECT_EQ(bytes_requested % 2048, 0);
@@ -342,7 +342,7 @@ TEST(ProgressMeter, CountsEveryRequestOfBothPayloadsWithoutAReset) {
 // ---- files in the way ----
 
 TEST(InstallerFile, ABusyFileFromAnEarlierRunIsMovedAsideAndTheRunGoesOn) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     // An installer from an earlier run still runs from the file.
     sim::put_file(installer_path(), std::string("MZ old installer"));
     sim::start_program(sim::Program("earlier installer"), installer_path(), installer_path() + " i");
@@ -363,7 +363,7 @@ TEST(InstallerFile, ABusyFileFromAnEarlierRunIsMovedAsideAndTheRunGoesOn) {
 }
 
 TEST(InstallerFile, FourFailedOpensShowTheFailureTextWithThePath) {
-    scenario::prepare_run("C:\\TEMP");
+    simulated_demo::prepare_run("C:\\TEMP");
     sim::refuse_open("C:\\TEMP\\uninstall.client.exe", ERROR_ACCESS_DENIED);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     ASSERT_EQ(sim::message_boxes().size(), 1u);
@@ -384,7 +384,7 @@ TEST(InstallerFile, FourFailedOpensShowTheFailureTextWithThePath) {
 
 TEST(TempFolder, BlanksStayUnquotedAndNoProgramIsFoundByGuessing) {
     const std::string temp = "C:\\Documents and Settings\\me\\Local Settings\\Temp";
-    scenario::prepare_run(temp);
+    simulated_demo::prepare_run(temp);
     // A program that Windows would run for the unquoted command line.
     scenario::place_program_file("C:\\Documents.exe");
     sim::register_program("C:\\Documents.exe", sim::Program("planted"));
@@ -393,14 +393,14 @@ TEST(TempFolder, BlanksStayUnquotedAndNoProgramIsFoundByGuessing) {
     const sim::ProcessRecord& installer = installer_process();
     EXPECT_EQ(installer.command_line, temp + "\\uninstall.client.exe x");
     EXPECT_EQ(installer.image_path, temp + "\\uninstall.client.exe");
-    EXPECT_EQ(sim::read_file(data_path(temp)), scenario::carried_data_bytes());
+    EXPECT_EQ(sim::read_file(data_path(temp)), simulated_demo::carried_data_bytes());
     expect_no_faults();
 }
 
 TEST(TempFolder, TheLongestAcceptedFolderGivesWholePathsAndTexts) {
     const std::string temp = "C:\\" + std::string(229, 't');
     ASSERT_EQ(temp.size(), 232u);
-    scenario::prepare_run(temp);
+    simulated_demo::prepare_run(temp);
     sim::refuse_open(installer_path(temp), ERROR_ACCESS_DENIED);
     sim::run_launcher("launcher.exe");
     ASSERT_EQ(sim::message_boxes().size(), 1u);
@@ -421,22 +421,22 @@ TEST(TempFolder, TheLongestAcceptedFolderGivesWholePathsAndTexts) {
 
 TEST(TempFolder, TheLongestAcceptedFolderGivesAWholeCommandLineAndDataPath) {
     const std::string temp = "C:\\" + std::string(229, 't');
-    scenario::prepare_run(temp);
+    simulated_demo::prepare_run(temp);
     EXPECT_EQ(sim::run_launcher("launcher.exe x"), 0);
     EXPECT_EQ(installer_process().command_line, installer_path(temp) + " x");
-    EXPECT_EQ(sim::read_file(data_path(temp)), scenario::carried_data_bytes());
+    EXPECT_EQ(sim::read_file(data_path(temp)), simulated_demo::carried_data_bytes());
     expect_no_faults();
 }
 
 // ---- faults that must not pass for success ----
 
 TEST(OutputFiles, AnOlderLongerFileLeavesNoTailBehindTheNewBytes) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     // The deletion fails, the open succeeds: the older file is written over.
-    sim::put_file(data_path(), scenario::carried_data_bytes() + std::string(5000, 'x'));
+    sim::put_file(data_path(), simulated_demo::carried_data_bytes() + std::string(5000, 'x'));
     sim::refuse_delete(data_path(), ERROR_ACCESS_DENIED);
     sim::run_launcher("launcher.exe");
-    EXPECT_EQ(sim::read_file(data_path()), scenario::carried_data_bytes());
+    EXPECT_EQ(sim::read_file(data_path()), simulated_demo::carried_data_bytes());
     EXPECT_TRUE(sim::message_boxes().empty());
     expect_no_faults();
 }
@@ -450,7 +450,7 @@ class DataFileFault : public testing::TestWithParam<DataFaultCase> {};
 
 TEST_P(DataFileFault, IsReportedTheBadFileDeletedAndNoHideCommandSent) {
     // Never told that its data is complete, the installer is closed by its user.
-    scenario::prepare_run(default_temp, InstallerScript{.ends_at_ms = 30000});
+    simulated_demo::prepare_run(default_temp, InstallerScript{.ends_at_ms = 30000});
     GetParam().arrange();
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     ASSERT_EQ(sim::message_boxes().size(), 1u);
@@ -509,7 +509,7 @@ class InstallerFileFault : public testing::TestWithParam<InstallerFaultCase> {};
 std::string damaged_installer_payload;
 
 TEST_P(InstallerFileFault, IsReportedAndNothingIsStarted) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     GetParam().arrange();
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     ASSERT_EQ(sim::message_boxes().size(), 1u);

@@ -6,6 +6,7 @@
 #include "intent_names.h"
 #include "launcher_scenario.h"
 #include "payload/payload_figures.h"
+#include "simulated_installer.h"
 
 #include <gtest/gtest.h>
 
@@ -273,9 +274,13 @@ TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
 
 // ---- second instance ----
 
-TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
+class SecondLauncher : public testing::TestWithParam<bool> {};
+
+TEST_P(SecondLauncher, MaximizesTheRunningInstallerAndLeaves) {
     sim::set_env("TEMP", "C:\\TEMP");
-    scenario::start_first_launcher();
+    scenario::start_first_launcher(GetParam());
+    HWND first = sim::find_window(progress_class_name, progress_window_title);
+    ASSERT_EQ(sim::window(first).visible, GetParam());
     scenario::start_running_installer();
     HWND installer = sim::find_window(installer_class_name, installer_window_title);
     EXPECT_EQ(sim::run_launcher("launcher.exe x"), 0);
@@ -296,8 +301,15 @@ TEST(SecondInstance, MaximizesTheRunningInstallerAndLeaves) {
     EXPECT_TRUE(sim::registered_classes().empty());
     EXPECT_EQ(sim::current_cursor(), "none");
     EXPECT_EQ(sim::cursor_show_count(), 0);
+    EXPECT_TRUE(sim::processes().size() == 2u) << "nothing started";
     expect_no_faults();
 }
+
+// The first launcher's progress window is hidden unless its installer shows it.
+INSTANTIATE_TEST_SUITE_P(WindowOfTheFirstLauncher, SecondLauncher, testing::Bool(),
+                         [](const testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("Shown") : std::string("Hidden");
+                         });
 
 TEST(SecondInstance, WithoutAnInstallerWindowStillExitsWithZero) {
     sim::set_env("TEMP", "C:\\TEMP");
@@ -355,6 +367,40 @@ TEST(ProgressWindow, FailedCreationEndsTheRunWithZero) {
     sim::fail_call("CreateWindowExA");
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     EXPECT_TRUE(sim::calls_named({"SetWindowPos", "GetDiskFreeSpaceA", "MessageBoxA"}).empty());
+    expect_no_faults();
+}
+
+// ---- the message loop ----
+
+// An error from GetMessageA ends the run with 0, not with whatever the last
+// message left in the record: here the show command that the installer
+// posted as it ended, which the loop took after the start message.
+TEST(MessageLoop, AnErrorFromGetMessageEndsTheRunWithZero) {
+    const std::string temp = simulated_demo::prepare_run();
+    sim::register_program(
+        simulated_demo::installer_path_in(temp),
+        simulated_demo::carried_installer(temp)
+            .on_command(hide_command,
+                        sim::Script()
+                            .post({progress_class_name, progress_window_title}, WM_COMMAND,
+                                  show_command)
+                            .exit(0),
+                        1));
+    sim::fail_call("GetMessageA", 1, 2); // the third call fails
+    EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
+    std::vector<std::string> loop;
+    for (const sim::Call &call : scenario::top_level_calls())
+        if (call.name == "GetMessageA" || call.name == "DispatchMessageA")
+            loop.push_back(call.text());
+    EXPECT_TRUE(scenario::same_calls(
+        {
+            "GetMessageA(NULL, 0, 0) = TRUE {hwnd1, WM_USER+1, 0, 0}",
+            "DispatchMessageA({hwnd1, WM_USER+1, 0, 0}) = 1",
+            "GetMessageA(NULL, 0, 0) = TRUE {hwnd1, WM_COMMAND, 55556, 0}",
+            "DispatchMessageA({hwnd1, WM_COMMAND, 55556, 0}) = 1",
+            "GetMessageA(NULL, 0, 0) = -1",
+        },
+        loop));
     expect_no_faults();
 }
 

@@ -1,7 +1,7 @@
 // The progress window's procedure, driven the way the installer drives it:
 // commands sent from another process, handled where Windows delivers them.
 #include "bootstrap/handoff.h"
-#include "carried_installer.h"
+#include "simulated_installer.h"
 #include "desktop_programs.h"
 #include "intent_names.h"
 #include "launcher_scenario.h"
@@ -40,7 +40,7 @@ class Commands : public testing::TestWithParam<CommandCase> {};
 
 TEST_P(Commands, ShowAndHideTheWindowOnTheWholeWParam) {
     const CommandCase &c = GetParam();
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     scenario::send_commands_to_progress_window(0, c.commands);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     const sim::ProcessRecord *sender = sim::process("sender");
@@ -92,7 +92,7 @@ TEST(WindowProcedure, CommandsWaitForTheLauncherToLookAtItsMessages) {
 }
 
 TEST(WindowProcedure, DestroyPostsTheQuitMessage) {
-    scenario::prepare_run();
+    simulated_demo::prepare_run();
     scenario::send_to_progress_window(0, WM_DESTROY, 0, 0);
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     const sim::ProcessRecord *sender = sim::process("sender");

@@ -14,12 +14,14 @@ void place_program_file(const std::string &path) {
     sim::put_file(path, std::string("MZ"));
 }
 
-void start_first_launcher() {
+void start_first_launcher(bool window_shown) {
     const std::string path = "C:\\Users\\Public\\Downloads\\first launcher.exe";
     place_program_file(path);
-    sim::start_program(
-        sim::Program("first launcher").script(sim::Script().create_window(progress_window_name)),
-        path, "\"" + path + "\"");
+    sim::Script script;
+    script.create_window(progress_window_name);
+    if (!window_shown)
+        script.show_window(progress_window_name, SW_HIDE);
+    sim::start_program(sim::Program("first launcher").script(script), path, "\"" + path + "\"");
 }
 
 void start_running_installer() {

@@ -17,8 +17,9 @@ inline const sim::WindowName installer_window_name{installer_class_name, install
 // Puts a file for a program to run from (its folder is made as needed).
 void place_program_file(const std::string &path);
 
-// A launcher that runs already: its (hidden) progress window exists.
-void start_first_launcher();
+// A launcher that runs already: its progress window exists, hidden as it
+// is unless its installer shows it.
+void start_first_launcher(bool window_shown = false);
 // An installer that runs already, with its window.
 void start_running_installer();
 // At time_ms, a program ("sender") sends WM_COMMAND with each of these

@@ -3,7 +3,7 @@
 // test runs in a process of its own. ctest already starts one process per
 // test (and sets LAUNCHER_TEST_CHILD); run directly, this main lists the
 // selected tests and runs each in a child process.
-#include "payload_resources.h"
+#include "carried_payloads.h"
 #include "run_report.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +84,7 @@ int main(int argc, char **argv) {
     testing::InitGoogleTest(&argc, argv);
     if (std::getenv("LAUNCHER_TEST_CHILD") || GTEST_FLAG_GET(list_tests)) {
         // Every launcher carries its payloads, as its executable would.
-        scenario::register_carried_payloads();
+        simulated_demo::register_carried_payloads();
         int result = RUN_ALL_TESTS();
         scenario::report_run_if_asked();
         return result;

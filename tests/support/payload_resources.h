@@ -9,7 +9,4 @@ namespace scenario {
 void register_payloads(const unsigned char* installer_payload, size_t installer_size,
                        const unsigned char* data_payload, size_t data_size);
 
-// The payloads this build carries.
-void register_carried_payloads();
-
 } // namespace scenario

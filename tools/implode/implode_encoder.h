@@ -5,9 +5,18 @@
 // read sees more than 4 bytes and every token is followed by at least 8 more
 // bits of stream (the end marker's own extra bits do that for the last real
 // token).
+//
+// The encoder reads its input as a stream and parses it in chunks of
+// parse_chunk_size bytes (a copy never reaches across the end of a chunk),
+// so its memory stays bounded whatever the input size: about 11 MiB at the
+// best level, less at the fast one.  An input of at most one chunk is parsed
+// whole.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -29,7 +38,38 @@ struct encode_options {
     encode_level level = encode_level::best;
 };
 
-// Throws std::invalid_argument when dict_bits is not 4, 5 or 6.
+inline constexpr std::size_t parse_chunk_size = std::size_t{1} << 20;
+
+// Input: places up to `capacity` bytes at `buffer` and returns how many; 0
+// at the end of the input.  Output: takes `size` bytes, false on failure.
+using read_function = std::function<std::size_t(std::uint8_t* buffer, std::size_t capacity)>;
+using write_function = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+// Encodes one input after another; keeps its buffers and tables between
+// them, so that many short inputs cost little.
+class encoder {
+  public:
+    encoder();
+    ~encoder();
+    encoder(const encoder&) = delete;
+    encoder& operator=(const encoder&) = delete;
+
+    // Encodes everything `read` delivers and writes the stream through
+    // `write`.  Returns false when a write failed (the stream is then
+    // incomplete and encoding stopped).  Throws std::invalid_argument when
+    // dict_bits is not 4, 5 or 6.
+    bool encode(const encode_options& options, const read_function& read,
+                const write_function& write);
+
+    std::vector<std::uint8_t> encode(std::span<const std::uint8_t> input,
+                                     const encode_options& options);
+
+  private:
+    struct workspace;
+    std::unique_ptr<workspace> work_;
+};
+
+// Encodes one input with an encoder of its own.
 std::vector<std::uint8_t> implode_encode(std::span<const std::uint8_t> input,
                                          const encode_options& options = {});
 

@@ -1,12 +1,14 @@
 // implode: compress, decompress and inspect implode streams.
 //
 //   implode compress [--ascii] [--dict 4|5|6] [--level fast|best] IN OUT
-//   implode decompress [--trace] IN OUT
+//   implode decompress [--trace] [--keep-partial] IN OUT
 //   implode info IN
 //
 // "-" stands for standard input or output.  decompress and info exit with the
 // decoder's result code (0 to 4); problems of the tool itself (usage, files,
-// I/O) exit with 64 or above.
+// I/O) exit with 64 or above.  An output file appears only when its command
+// succeeds: it is written to a temporary file beside it and renamed into
+// place at the end.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +19,8 @@
 
 #include "implode/implode_decoder.h"
 #include "implode_encoder.h"
+#include "input_file.h"
+#include "output_file.h"
 
 namespace {
 
@@ -29,7 +33,7 @@ constexpr int exit_io = 74;
 
 constexpr const char* main_usage =
     "usage: implode compress [--ascii] [--dict 4|5|6] [--level fast|best] IN OUT\n"
-    "       implode decompress [--trace] IN OUT\n"
+    "       implode decompress [--trace] [--keep-partial] IN OUT\n"
     "       implode info IN\n"
     "Use '-' for standard input or output. 'implode COMMAND --help' for details.\n";
 
@@ -39,24 +43,30 @@ constexpr const char* compress_usage =
     "  --ascii          code literals with the fixed ASCII code (default: binary)\n"
     "  --dict 4|5|6     dictionary of 1024, 2048 or 4096 bytes (default: 6)\n"
     "  --level fast|best  search effort (default: best)\n"
-    "Exit status: 0 on success, 64 or above on a usage or file error.\n";
+    "IN is read as a stream, in chunks of 1 MiB (no copy reaches across the\n"
+    "end of a chunk): memory stays below about 16 MiB and there is no limit on\n"
+    "the input's size.  OUT appears only when the whole stream was written.\n"
+    "Exit status: 0 on success, 64 or above on a usage, file or I/O error.\n";
 
 constexpr const char* decompress_usage =
-    "usage: implode decompress [--trace] IN OUT\n"
+    "usage: implode decompress [--trace] [--keep-partial] IN OUT\n"
     "Decodes the implode stream IN into OUT.\n"
-    "  --trace   print every decoder callback to stderr: 'read N' (bytes\n"
-    "            delivered) and 'write N' (size passed)\n"
+    "  --trace          print every decoder callback to stderr: 'read N' (bytes\n"
+    "                   delivered) and 'write N' (size passed)\n"
+    "  --keep-partial   when the stream is bad or cut short, or IN cannot be read\n"
+    "                   to its end, keep the bytes decoded so far in OUT\n"
+    "OUT appears only when the stream decoded completely (or, with\n"
+    "--keep-partial, with what was decoded; a failed write never leaves OUT).\n"
     "Exit status: the decoder's result, 0 = complete, 1 = bad dictionary bits,\n"
     "2 = bad literal mode, 3 = input of 4 bytes or fewer, 4 = input ended before\n"
-    "the end marker (the decoded prefix is kept in OUT); 64 or above on a usage,\n"
-    "file or I/O error.\n";
+    "the end marker; 64 or above on a usage, file or I/O error.\n";
 
 constexpr const char* info_usage =
     "usage: implode info IN\n"
     "Prints the header fields, the compressed size, the decoded size and the\n"
     "decoder's result for the implode stream IN.\n"
-    "Exit status: the decoder's result (0 to 4), 64 or above on a usage or file\n"
-    "error.\n";
+    "Exit status: the decoder's result (0 to 4), 64 or above on a usage, file\n"
+    "or I/O error.\n";
 
 const char* result_reason(int result) {
     switch (result) {
@@ -75,112 +85,69 @@ const char* result_reason(int result) {
     }
 }
 
-// An open file that closes itself; "-" maps to the standard streams.
-class file_handle {
-  public:
-    file_handle(const std::string& path, bool for_writing) : path_(path) {
-        if (path == "-") {
-            file_ = for_writing ? stdout : stdin;
-            owned_ = false;
-        } else {
-            file_ = std::fopen(path.c_str(), for_writing ? "wb" : "rb");
-        }
-    }
-    ~file_handle() {
-        if (file_ != nullptr && owned_) {
-            std::fclose(file_);
-        }
-    }
-    file_handle(const file_handle&) = delete;
-    file_handle& operator=(const file_handle&) = delete;
-
-    std::FILE* get() const { return file_; }
-    const std::string& path() const { return path_; }
-    // Flushes and closes; false on an I/O error.
-    bool close() {
-        if (file_ == nullptr) {
-            return false;
-        }
-        bool ok = std::ferror(file_) == 0 && std::fflush(file_) == 0;
-        if (owned_) {
-            ok = std::fclose(file_) == 0 && ok;
-        }
-        file_ = nullptr;
-        return ok;
-    }
-
-  private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
-    bool owned_ = true;
-};
-
-int open_error(const std::string& path, bool for_writing) {
-    std::fprintf(stderr, "implode: cannot %s '%s': %s\n", for_writing ? "create" : "open",
-                 path.c_str(), std::strerror(errno));
-    return for_writing ? exit_cant_create : exit_no_input;
-}
-
-int usage_error(const char* message, const char* usage) {
-    std::fprintf(stderr, "implode: %s\n%s", message, usage);
+int usage_error(const std::string& message, const char* usage) {
+    std::fprintf(stderr, "implode: %s\n%s", message.c_str(), usage);
     return exit_usage;
 }
 
 bool is_help(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
-bool read_all(std::FILE* file, std::vector<std::uint8_t>& out) {
-    std::uint8_t chunk[65536];
-    for (;;) {
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
-        out.insert(out.end(), chunk, chunk + n);
-        if (n < sizeof chunk) {
-            return std::ferror(file) == 0;
-        }
-    }
+int read_error(const implode_tool::input_file& in) {
+    std::fprintf(stderr, "implode: cannot read '%s': %s\n", in.path().c_str(),
+                 std::strerror(in.error()));
+    return exit_io;
 }
 
-// Reads a whole input file ("-": standard input). 0, or the exit code of the
-// failure after saying what failed.
-int read_input(const std::string& path, std::vector<std::uint8_t>& data) {
-    file_handle in(path, false);
-    if (in.get() == nullptr) {
-        return open_error(path, false);
+int write_error(const implode_tool::output_file& out) {
+    std::fprintf(stderr, "implode: cannot write '%s': %s\n", out.path().c_str(),
+                 std::strerror(out.error()));
+    return exit_io;
+}
+
+// Opens IN, refusing a folder.  0, or the exit code after saying why.
+int open_input(implode_tool::input_file& in) {
+    if (!in.open()) {
+        std::fprintf(stderr, "implode: cannot open '%s': %s\n", in.path().c_str(),
+                     std::strerror(in.error()));
+        return exit_no_input;
     }
-    if (!read_all(in.get(), data)) {
-        std::fprintf(stderr, "implode: cannot read '%s': %s\n", path.c_str(), std::strerror(errno));
+    if (in.is_directory()) {
+        std::fprintf(stderr, "implode: cannot read '%s': %s\n", in.path().c_str(),
+                     std::strerror(EISDIR));
         return exit_io;
+    }
+    return 0;
+}
+
+// Opens OUT unless it names the same file as IN.  0, or the exit code after
+// saying why.
+int open_output(const implode_tool::input_file& in, implode_tool::output_file& out) {
+    if (in.same_file_as_output(out.path())) {
+        std::fprintf(stderr,
+                     "implode: '%s' and '%s' are the same file: writing one would destroy "
+                     "the other\n",
+                     in.path().c_str(), out.path().c_str());
+        return exit_usage;
+    }
+    if (!out.open()) {
+        std::fprintf(stderr, "implode: cannot create '%s': %s\n", out.path().c_str(),
+                     std::strerror(out.error()));
+        return exit_cant_create;
     }
     return 0;
 }
 
 // State shared with the decoder's callbacks.
 struct decode_context {
-    std::FILE* in = nullptr;            // read from here, or
-    const std::vector<std::uint8_t>* memory = nullptr; // from here
-    std::size_t memory_offset = 0;
-    std::FILE* out = nullptr;           // null: count only
+    implode_tool::input_file* in = nullptr;
+    implode_tool::output_file* out = nullptr; // null: count only
     bool trace = false;
-    bool read_failed = false;
-    bool write_failed = false;
-    std::uint64_t consumed = 0;
     std::uint64_t decoded = 0;
 };
 
 std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     auto* ctx = static_cast<decode_context*>(param);
-    std::uint32_t n = 0;
-    if (ctx->memory != nullptr) {
-        const std::size_t left = ctx->memory->size() - ctx->memory_offset;
-        n = static_cast<std::uint32_t>(left < *size ? left : *size);
-        std::memcpy(buffer, ctx->memory->data() + ctx->memory_offset, n);
-        ctx->memory_offset += n;
-    } else {
-        n = static_cast<std::uint32_t>(std::fread(buffer, 1, *size, ctx->in));
-        if (n < *size && std::ferror(ctx->in) != 0) {
-            ctx->read_failed = true;
-        }
-    }
-    ctx->consumed += n;
+    const auto n = static_cast<std::uint32_t>(ctx->in->read(buffer, *size));
     if (ctx->trace) {
         std::fprintf(stderr, "read %u\n", n);
     }
@@ -193,8 +160,8 @@ int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
         std::fprintf(stderr, "write %u\n", *size);
     }
     ctx->decoded += *size;
-    if (ctx->out != nullptr && *size != 0 && std::fwrite(buffer, 1, *size, ctx->out) != *size) {
-        ctx->write_failed = true;
+    if (ctx->out != nullptr && *size != 0) {
+        ctx->out->write(buffer, *size);
     }
     return static_cast<int>(*size);
 }
@@ -234,7 +201,7 @@ int run_compress(const std::vector<std::string>& args) {
                 return usage_error("--level needs fast or best", compress_usage);
             }
         } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error(("unknown option " + a).c_str(), compress_usage);
+            return usage_error("unknown option " + a, compress_usage);
         } else {
             files.push_back(a);
         }
@@ -242,25 +209,32 @@ int run_compress(const std::vector<std::string>& args) {
     if (files.size() != 2) {
         return usage_error("compress needs IN and OUT", compress_usage);
     }
-    std::vector<std::uint8_t> data;
-    if (const int failed = read_input(files[0], data)) {
+    implode_tool::input_file in(files[0]);
+    if (const int failed = open_input(in)) {
         return failed;
     }
-    const std::vector<std::uint8_t> stream = implode::implode_encode(data, options);
-    file_handle out(files[1], true);
-    if (out.get() == nullptr) {
-        return open_error(files[1], true);
+    implode_tool::output_file out(files[1]);
+    if (const int failed = open_output(in, out)) {
+        return failed;
     }
-    if (std::fwrite(stream.data(), 1, stream.size(), out.get()) != stream.size() ||
-        !out.close()) {
-        std::fprintf(stderr, "implode: cannot write '%s'\n", files[1].c_str());
-        return exit_io;
+    implode::encoder encoder;
+    const bool written = encoder.encode(
+        options, [&](std::uint8_t* buffer, std::size_t capacity) { return in.read(buffer, capacity); },
+        [&](const std::uint8_t* data, std::size_t size) { return out.write(data, size); });
+    if (in.failed()) {
+        out.discard();
+        return read_error(in);
+    }
+    if (!written || !out.commit()) {
+        out.discard();
+        return write_error(out);
     }
     return 0;
 }
 
 int run_decompress(const std::vector<std::string>& args) {
     bool trace = false;
+    bool keep_partial = false;
     std::vector<std::string> files;
     for (const std::string& a : args) {
         if (is_help(a)) {
@@ -269,8 +243,10 @@ int run_decompress(const std::vector<std::string>& args) {
         }
         if (a == "--trace") {
             trace = true;
+        } else if (a == "--keep-partial") {
+            keep_partial = true;
         } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error(("unknown option " + a).c_str(), decompress_usage);
+            return usage_error("unknown option " + a, decompress_usage);
         } else {
             files.push_back(a);
         }
@@ -278,26 +254,37 @@ int run_decompress(const std::vector<std::string>& args) {
     if (files.size() != 2) {
         return usage_error("decompress needs IN and OUT", decompress_usage);
     }
-    file_handle in(files[0], false);
-    if (in.get() == nullptr) {
-        return open_error(files[0], false);
+    implode_tool::input_file in(files[0]);
+    if (const int failed = open_input(in)) {
+        return failed;
     }
-    file_handle out(files[1], true);
-    if (out.get() == nullptr) {
-        return open_error(files[1], true);
+    implode_tool::output_file out(files[1]);
+    if (const int failed = open_output(in, out)) {
+        return failed;
     }
     decode_context ctx;
-    ctx.in = in.get();
-    ctx.out = out.get();
+    ctx.in = &in;
+    ctx.out = &out;
     ctx.trace = trace;
     const int result = implode_decode(on_read, on_write, &work_area, &ctx);
-    if (ctx.read_failed) {
-        std::fprintf(stderr, "implode: cannot read '%s'\n", files[0].c_str());
-        return exit_io;
+    if (out.failed()) {
+        out.discard();
+        return write_error(out);
     }
-    if (!out.close() || ctx.write_failed) {
-        std::fprintf(stderr, "implode: cannot write '%s'\n", files[1].c_str());
-        return exit_io;
+    const bool complete = result == implode_ok && !in.failed();
+    if (!complete && !keep_partial) {
+        out.discard();
+    } else if (!out.commit()) {
+        out.discard();
+        return write_error(out);
+    } else if (!complete) {
+        std::fprintf(stderr,
+                     "implode: '%s' holds only the %llu bytes decoded before the failure "
+                     "(--keep-partial)\n",
+                     out.path().c_str(), static_cast<unsigned long long>(ctx.decoded));
+    }
+    if (in.failed()) {
+        return read_error(in);
     }
     if (result != implode_ok) {
         std::fprintf(stderr, "implode: %s (result %d)\n", result_reason(result), result);
@@ -313,20 +300,25 @@ int run_info(const std::vector<std::string>& args) {
             return 0;
         }
         if (a.size() > 1 && a[0] == '-') {
-            return usage_error(("unknown option " + a).c_str(), info_usage);
+            return usage_error("unknown option " + a, info_usage);
         }
         files.push_back(a);
     }
     if (files.size() != 1) {
         return usage_error("info needs IN", info_usage);
     }
-    std::vector<std::uint8_t> data;
-    if (const int failed = read_input(files[0], data)) {
+    implode_tool::input_file in(files[0]);
+    if (const int failed = open_input(in)) {
         return failed;
     }
-    if (data.size() >= 2) {
-        const unsigned mode = data[0];
-        const unsigned k = data[1];
+    // The header first; the decoder then reads it again from the start.
+    const std::vector<std::uint8_t> header = in.peek(2);
+    if (in.failed()) {
+        return read_error(in);
+    }
+    if (header.size() == 2) {
+        const unsigned mode = header[0];
+        const unsigned k = header[1];
         std::printf("literal mode: %u (%s)\n", mode,
                     mode == 0 ? "binary" : mode == 1 ? "ascii" : "invalid");
         if (k >= 4 && k <= 6) {
@@ -338,9 +330,17 @@ int run_info(const std::vector<std::string>& args) {
         std::printf("literal mode: (missing)\ndictionary bits: (missing)\n");
     }
     decode_context ctx;
-    ctx.memory = &data;
+    ctx.in = &in;
     const int result = implode_decode(on_read, on_write, &work_area, &ctx);
-    std::printf("compressed size: %zu\n", data.size());
+    // The compressed size counts the whole input, also what follows the end
+    // marker.
+    std::uint8_t rest[65536];
+    while (!in.failed() && in.read(rest, sizeof rest) != 0) {
+    }
+    if (in.failed()) {
+        return read_error(in);
+    }
+    std::printf("compressed size: %llu\n", static_cast<unsigned long long>(in.consumed()));
     std::printf("decoded size: %llu\n", static_cast<unsigned long long>(ctx.decoded));
     std::printf("result: %d (%s)\n", result, result_reason(result));
     return result;

@@ -74,6 +74,22 @@ Args &Args::wparam_as_handle(WPARAM value) {
 
 Args &Args::lparam(LPARAM value) {
     call_.lparam = value;
+    // Messages whose lParam points at a record: the record's kind, not an
+    // address that changes from run to run.
+    const char *record = nullptr;
+    switch (call_.message.value_or(0)) {
+    case WM_GETMINMAXINFO: record = "&MINMAXINFO"; break;
+    case WM_NCCREATE:
+    case WM_CREATE: record = "&CREATESTRUCTA"; break;
+    case WM_NCCALCSIZE: record = call_.wparam.value_or(0) ? "&NCCALCSIZE_PARAMS" : "&RECT"; break;
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED: record = "&WINDOWPOS"; break;
+    default: break;
+    }
+    if (record && value != 0) {
+        add(record);
+        return *this;
+    }
     return number(static_cast<long long>(value));
 }
 
@@ -151,9 +167,13 @@ void fault(const std::string &what) {
 bool injected_failure(const char *call) {
     auto &failing = world().log.failing;
     auto it = failing.find(call);
-    if (it == failing.end() || it->second <= 0)
+    if (it == failing.end() || it->second.failures <= 0)
         return false;
-    --it->second;
+    if (it->second.calls_before > 0) {
+        --it->second.calls_before;
+        return false;
+    }
+    --it->second.failures;
     return true;
 }
 
@@ -330,8 +350,10 @@ void set_live_trace(FILE *out) {
     world().log.live = out;
 }
 
-void fail_call(const std::string &name, int times) {
-    world().log.failing[name] += times;
+void fail_call(const std::string &name, int times, int after) {
+    auto &failure = world().log.failing[name];
+    failure.calls_before = after;
+    failure.failures += times;
 }
 
 const std::vector<std::string> &faults() {

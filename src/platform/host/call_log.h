@@ -15,7 +15,11 @@ struct CallLog {
     int depth = 0;
     FILE *live = nullptr;
     std::vector<std::string> faults;
-    std::map<std::string, int> failing; // call name -> failures left
+    struct InjectedFailure {
+        int calls_before = 0; // calls that still succeed first
+        int failures = 0;     // failures left after them
+    };
+    std::map<std::string, InjectedFailure> failing; // by call name
 };
 
 // The arguments of one call, as text and as the structured fields of Call.

@@ -412,11 +412,16 @@ std::optional<std::string> read_file(const std::string &path) {
     if (r.error || !fs::is_regular_file(r.host, ec))
         return std::nullopt;
     std::ifstream in(r.host, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes(static_cast<size_t>(fs::file_size(r.host, ec)), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
 
 bool file_exists(const std::string &path) {
-    return read_file(path).has_value();
+    ResolvedPath r = resolve_path(path);
+    std::error_code ec;
+    return !r.error && fs::is_regular_file(r.host, ec);
 }
 
 std::vector<std::string> folder_listing(const std::string &path) {

@@ -169,6 +169,28 @@ void run_task(size_t id) {
                                       });
             return;
         }
+        case Step::Kind::post: {
+            // Queued for the window's thread; the poster goes on at once.
+            HWND target = sim::find_window(step.window.class_name, step.window.title);
+            if (target && is_launcher_window(target)) {
+                MSG m{};
+                m.hwnd = target;
+                m.message = step.message;
+                m.wParam = step.wparam;
+                m.lParam = step.lparam;
+                m.time = static_cast<DWORD>(now());
+                w.queue.posted.push_back(m);
+            } else if (target) {
+                deliver_to_process_window(target, step.message, step.wparam, step.lparam,
+                                          "PostMessageA(" + message_name(step.message) + ", " +
+                                              std::to_string(static_cast<long long>(step.wparam)) +
+                                              ", " +
+                                              std::to_string(static_cast<long long>(step.lparam)) +
+                                              ")",
+                                          nullptr);
+            }
+            break;
+        }
         case Step::Kind::show_window: {
             HWND target = sim::find_window(step.window.class_name, step.window.title);
             if (!target)

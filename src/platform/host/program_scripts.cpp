@@ -42,6 +42,16 @@ Script &Script::send(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) 
     return *this;
 }
 
+Script &Script::post(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) {
+    Step s = step(Step::Kind::post);
+    s.window = std::move(to);
+    s.message = message;
+    s.wparam = wparam;
+    s.lparam = lparam;
+    steps_.push_back(s);
+    return *this;
+}
+
 Script &Script::show_window(WindowName which, int command) {
     Step s = step(Step::Kind::show_window);
     s.window = std::move(which);

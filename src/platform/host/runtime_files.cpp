@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -162,16 +163,18 @@ int _write(int descriptor, const void *buffer, unsigned int count) {
         return 0;
     }
     const char *bytes = static_cast<const char *>(buffer);
-    std::string out;
+    // Text mode turns each line feed into a carriage return and a line feed;
+    // binary mode writes the bytes as given.
+    std::string translated;
     if (file.text_mode) {
         for (unsigned int i = 0; i < count; ++i) {
             if (bytes[i] == '\n')
-                out += '\r';
-            out += bytes[i];
+                translated += '\r';
+            translated += bytes[i];
         }
-    } else {
-        out.assign(bytes, count);
     }
+    const std::string_view out = file.text_mode ? std::string_view(translated)
+                                                : std::string_view(bytes, count);
     for (DiskBudget &budget : world().files.budgets) {
         if (!same_name(budget.path, file.windows_path))
             continue;
@@ -179,8 +182,9 @@ int _write(int descriptor, const void *buffer, unsigned int count) {
             return fail(c, ERROR_DISK_FULL);
         budget.bytes_left -= out.size();
     }
-    std::error_code ec;
-    const uint64_t old_size = fs::file_size(file.host_path, ec);
+    struct stat status {};
+    ::fstat(file.host_descriptor, &status);
+    const uint64_t old_size = static_cast<uint64_t>(status.st_size);
     const uint64_t end = file.position + out.size();
     if (!resize_allocation(file.drive, old_size, std::max(old_size, end)))
         return fail(c, ERROR_DISK_FULL);

@@ -5,8 +5,9 @@
 //
 // stdout: the box's text exactly as the box holds it (raw bytes, no newline
 // added), so that a caller can compare carriage returns byte for byte.
-// stderr: one line per visible button ("button: OK") and "icon: shown" when
-// the box shows an icon.
+// stderr: one line per visible button ("button: OK"), "icon: shown" when
+// the box shows an icon, and the class of the window that owns the box
+// ("owner: KLDecompressor"), or "owner: none".
 // --keep leaves the box open. Exit codes: 0 box read (and closed), 2 usage,
 // 3 no such box within the time-out, 4 the box did not close after OK.
 #include <fcntl.h>
@@ -56,7 +57,10 @@ BOOL CALLBACK read_child(HWND child, LPARAM param) {
     if (has_class(child, "Static")) {
         const LONG style = GetWindowLongA(child, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON) {
-            std::fprintf(stderr, "icon: shown\n");
+            // Wine keeps the icon control of a box without an icon visible,
+            // holding no icon.
+            if (SendMessageA(child, STM_GETICON, 0, 0) != 0)
+                std::fprintf(stderr, "icon: shown\n");
         } else if (!contents->have_text && text[0] != '\0') {
             std::memcpy(contents->text, text, sizeof text);
             contents->have_text = true;
@@ -100,6 +104,10 @@ int main(int argc, char **argv) {
 
     static BoxContents contents;
     EnumChildWindows(search.found, read_child, reinterpret_cast<LPARAM>(&contents));
+    char owner_class[64] = "none";
+    if (HWND owner = GetWindow(search.found, GW_OWNER); owner != nullptr)
+        GetClassNameA(owner, owner_class, sizeof owner_class);
+    std::fprintf(stderr, "owner: %s\n", owner_class);
     _setmode(_fileno(stdout), _O_BINARY);
     std::fwrite(contents.text, 1, std::strlen(contents.text), stdout);
     std::fflush(stdout);

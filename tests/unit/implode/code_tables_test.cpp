@@ -9,6 +9,7 @@
 
 #include "decode_harness.h"
 #include "implode/implode_decoder.h"
+#include "implode/implode_lookup.h"
 #include "implode/implode_tables.h"
 
 namespace {

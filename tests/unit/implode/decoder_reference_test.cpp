@@ -7,21 +7,43 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <vector>
 
 namespace {
 
+// The work area as a callback sees it: the decoder keeps its state there as
+// if every field were updated in place.
+struct Snapshot {
+    std::uint32_t window_pos, bit_buffer, spare_bits, input_pos, input_count;
+    bool operator==(const Snapshot&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Snapshot& s) {
+    return out << "{window_pos " << s.window_pos << ", bit_buffer " << s.bit_buffer
+               << ", spare_bits " << s.spare_bits << ", input_pos " << s.input_pos
+               << ", input_count " << s.input_count << "}";
+}
+
 struct Source {
     const std::vector<std::uint8_t>* data;
+    const implode_work_area* work;
     size_t offset = 0;
     std::mt19937 sizes;
     std::vector<std::uint8_t> output;
     std::vector<long> calls; // reads as -(delivered + 1), writes as their size
+    std::vector<Snapshot> states; // the work area at each call
 };
+
+void record_state(Source& s) {
+    const implode_work_area& w = *s.work;
+    s.states.push_back({w.window_pos, w.bit_buffer, w.spare_bits, w.input_pos, w.input_count});
+}
 
 std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t*, void* param) {
     auto& s = *static_cast<Source*>(param);
+    record_state(s);
     size_t wanted = s.sizes() % 3 != 0 ? 2048 : 1 + s.sizes() % 2048;
     size_t n = std::min(s.data->size() - s.offset, wanted);
     std::memcpy(buffer, s.data->data() + s.offset, n);
@@ -32,6 +54,7 @@ std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t*, void* param) {
 
 int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     auto& s = *static_cast<Source*>(param);
+    record_state(s);
     s.output.insert(s.output.end(), buffer, buffer + *size);
     s.calls.push_back(*size);
     return 0;
@@ -61,13 +84,16 @@ TEST(DecoderAgainstReference, SameResultOutputCallbacksAndStateOnRandomStreams) 
     for (int i = 0; i < 1000; ++i) {
         const std::vector<std::uint8_t> stream = random_stream(rng);
         const auto seed = static_cast<std::uint32_t>(rng());
-        Source fast{&stream, 0, std::mt19937(seed), {}, {}};
-        Source plain{&stream, 0, std::mt19937(seed), {}, {}};
+        Source fast{&stream, &fast_work, 0, std::mt19937(seed), {}, {}, {}};
+        Source plain{&stream, &plain_work, 0, std::mt19937(seed), {}, {}, {}};
         const int result = implode_decode(on_read, on_write, &fast_work, &fast);
         const int expected = reference::implode_decode(on_read, on_write, &plain_work, &plain);
         ASSERT_EQ(result, expected) << "stream " << i;
         ASSERT_EQ(fast.output, plain.output) << "stream " << i;
         ASSERT_EQ(fast.calls, plain.calls) << "stream " << i;
+        for (size_t c = 0; c < fast.states.size(); ++c) {
+            ASSERT_EQ(fast.states[c], plain.states[c]) << "stream " << i << ", callback " << c;
+        }
         ASSERT_EQ(fast_work.bit_buffer, plain_work.bit_buffer) << "stream " << i;
         ASSERT_EQ(fast_work.spare_bits, plain_work.spare_bits) << "stream " << i;
         ASSERT_EQ(fast_work.input_pos, plain_work.input_pos) << "stream " << i;

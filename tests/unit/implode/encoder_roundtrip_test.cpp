@@ -159,6 +159,66 @@ TEST(ImplodeEncoder, CompressesRepetitiveInputAndBestIsNoWorseThanFast) {
     EXPECT_LT(run.size(), 600u);
 }
 
+// Over 1 MiB, the input is parsed in chunks: the blocks repeated at the
+// dictionary's distance straddle the chunk boundaries, where a copy must
+// stop, and the encoder's buffer drops its oldest bytes in between.
+TEST(ImplodeEncoder, RoundTripsAnInputOfSeveralParseChunks) {
+    bytes data = mixed(implode::parse_chunk_size - 3000);
+    const bytes blocks = repeated_blocks(4096, 2, 50);
+    data.insert(data.end(), blocks.begin(), blocks.end());
+    const bytes more = text(100000, 8);
+    data.insert(data.end(), more.begin(), more.end());
+    for (auto level : {encode_level::fast, encode_level::best}) {
+        SCOPED_TRACE(level == encode_level::fast ? "fast" : "best");
+        expect_round_trip(data, {literal_coding::binary, 6, level});
+    }
+    expect_round_trip(data, {literal_coding::ascii, 4, encode_level::fast});
+}
+
+// One encoder serves input after input; what it keeps between them must not
+// change a stream: short inputs are forgotten position by position, longer
+// ones by clearing the tables, inputs of several chunks after moving them.
+TEST(ImplodeEncoder, AReusedEncoderWritesWhatAFreshOneWrites) {
+    const std::vector<content> inputs = {
+        {"short text", text(3000, 11)},
+        {"longer text", text(70000, 12)},
+        {"short text again", text(3000, 11)},
+        {"two chunks", text(implode::parse_chunk_size + 20000, 13)},
+        {"pairs", pairs_near_256(5000)},
+        {"short text once more", text(3000, 11)},
+    };
+    for (auto level : {encode_level::fast, encode_level::best}) {
+        implode::encoder reused;
+        for (const auto& in : inputs) {
+            SCOPED_TRACE(std::string(in.name) + (level == encode_level::fast ? " fast" : " best"));
+            const encode_options options{literal_coding::binary, 5, level};
+            EXPECT_TRUE(reused.encode(in.data, options) == implode::implode_encode(in.data, options));
+        }
+    }
+}
+
+// A failed write stops the encoder, also on an input that never ends.
+TEST(ImplodeEncoder, StopsAndSaysSoWhenTheOutputFails) {
+    std::size_t read_calls = 0;
+    std::size_t written = 0;
+    implode::encoder encoder;
+    const bool ok = encoder.encode(
+        {literal_coding::binary, 6, encode_level::fast},
+        [&](std::uint8_t* buffer, std::size_t capacity) {
+            ++read_calls;
+            for (std::size_t i = 0; i < capacity; ++i) {
+                buffer[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
+            }
+            return capacity;
+        },
+        [&](const std::uint8_t*, std::size_t size) {
+            written += size;
+            return written < 100000;
+        });
+    EXPECT_FALSE(ok);
+    EXPECT_LT(read_calls, 200u);
+}
+
 TEST(ImplodeEncoder, RejectsUnsupportedDictionarySizes) {
     EXPECT_THROW(implode::implode_encode(bytes{1, 2, 3}, {literal_coding::binary, 3,
                                                          encode_level::fast}),

@@ -37,9 +37,10 @@ std::string trace();
 // Prints every call as it happens (for the demo).
 void set_live_trace(FILE *out);
 
-// Makes the next calls of a platform function fail, as Windows can: the
-// given number of times (RegisterClassA, CreateWindowExA, GetMessageA).
-void fail_call(const std::string &name, int times = 1);
+// Makes calls of a platform function fail, as Windows can: the given number
+// of times, once `after` more calls have succeeded (RegisterClassA,
+// CreateWindowExA, GetMessageA, CreateProcessA).
+void fail_call(const std::string &name, int times = 1, int after = 0);
 
 // Problems the simulated desktop found in how it was used: an unsupported
 // call, a wait that could never end. Empty when all was well.

@@ -43,6 +43,7 @@ struct Step {
         create_window, // the program's own top-level window appears, shown
         find_window,   // FindWindowA; the result is recorded
         send,          // SendMessageA to a window found by name; waits for the answer
+        post,          // PostMessageA to a window found by name; does not wait
         show_window,   // ShowWindow on a window found by name (nothing when not found)
         read_file,     // records the file as it is now
         create_file,   // creates (or empties) a file
@@ -68,6 +69,7 @@ class Script {
     Script &create_window(WindowName name);
     Script &find_window(WindowName name);
     Script &send(WindowName to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+    Script &post(WindowName to, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
     Script &show_window(WindowName which, int command);
     Script &read_file(std::string path);
     Script &create_file(std::string path, std::string content = "");

@@ -1,24 +1,35 @@
-#include "carried_installer.h"
+#include "simulated_installer.h"
+
+#include "carried_payloads.h"
 
 #include "bootstrap/handoff.h"
-#include "desktop_programs.h"
 #include "embedded_payloads.h"
 #include "payload/payload_figures.h"
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
-namespace scenario {
+namespace simulated_demo {
 
 namespace {
 
+const sim::WindowName progress_window_name{progress_class_name, progress_window_title};
+const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
+
 std::string host_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::string bytes(static_cast<size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 } // namespace
+
+void register_carried_payloads() {
+    sim::add_resource("DATA", "BINARY", installer_payload_bytes, installer_payload_length);
+    sim::add_resource("DATA2", "BINARY", data_payload_bytes, data_payload_length);
+}
 
 std::string installer_path_in(const std::string& temp_directory) {
     return temp_directory + "\\" + installer_file_name;
@@ -64,17 +75,17 @@ sim::Program carried_installer(const std::string& temp_directory, const Installe
             }
         }
     }
+    sim::Script on_hide;
+    if (script.checks_data_on_hide)
+        on_hide.read_file(data_file_path_in(temp_directory));
+    on_hide.send(progress_window_name, WM_COMMAND, hide_command)
+        .create_file(temp_directory + "\\killme_a")
+        .create_file(temp_directory + "\\killme_b")
+        .exit_after(script.ends_after_hide_ms, 0);
     return sim::Program("installer")
         .requires_file(installer_decoded_size, installer_decoded_crc32)
         .script(steps)
-        .on_command(hide_command,
-                    sim::Script()
-                        .read_file(data_file_path_in(temp_directory))
-                        .send(progress_window_name, WM_COMMAND, hide_command)
-                        .create_file(temp_directory + "\\killme_a")
-                        .create_file(temp_directory + "\\killme_b")
-                        .exit_after(script.ends_after_hide_ms, 0),
-                    1);
+        .on_command(hide_command, on_hide, 1);
 }
 
 std::string prepare_run(const std::string& temp, const InstallerScript& script) {
@@ -90,4 +101,4 @@ std::string prepare_run(const std::string& temp, const InstallerScript& script) 
 std::string carried_installer_bytes() { return host_file(installer_input_path); }
 std::string carried_data_bytes() { return host_file(data_input_path); }
 
-} // namespace scenario
+} // namespace simulated_demo

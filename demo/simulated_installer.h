@@ -1,5 +1,7 @@
-// The world of a whole launcher run: the payloads the launcher carries, a
-// temp folder, and the installer it carries as the simulated desktop runs it.
+// The demo installer's part in the simulated desktop: a scripted program
+// that plays the installer's side of the hand-off as the real demo installer
+// does, and the world of a whole launcher run around it (a temp folder, the
+// installer registered for the file the launcher writes there).
 #pragma once
 
 #include "platform/host/sim.h"
@@ -9,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace scenario {
+namespace simulated_demo {
 
 // Where the launcher writes in a temp directory (given without a trailing
 // backslash).
@@ -23,6 +25,8 @@ struct InstallerScript {
     std::vector<uint64_t> reads_data_at_ms;          // looks at the data file
     std::optional<uint64_t> ends_at_ms;              // ends on its own
     uint64_t ends_after_hide_ms = 2000;
+    bool checks_data_on_hide = true;                 // reads the data file when told
+
 };
 
 // The installer the launcher carries: it starts only from a file holding
@@ -41,4 +45,4 @@ std::string prepare_run(const std::string& temp = "C:\\WINDOWS\\TEMP",
 std::string carried_installer_bytes();
 std::string carried_data_bytes();
 
-} // namespace scenario
+} // namespace simulated_demo
