@@ -2,13 +2,13 @@
 
 #include "awkward_temp_values.h"
 #include "bootstrap/handoff.h"
-#include "carried_installer.h"
 #include "desktop_programs.h"
 #include "embedded_payloads.h"
 #include "explored_installer.h"
 #include "payload/payload_figures.h"
 #include "payload_resources.h"
 #include "platform/host/sim.h"
+#include "simulated_installer.h"
 
 #include <algorithm>
 
@@ -145,9 +145,9 @@ void set_free_space(char drive, const FreeSpace &space) {
 RunPaths paths_for(const Schedule &schedule) {
     RunPaths p;
     p.temp_directory = temp_directory_for(awkward_temp_values()[schedule.temp_value].value);
-    p.installer = scenario::installer_path_in(p.temp_directory);
+    p.installer = simulated_demo::installer_path_in(p.temp_directory);
     p.asides = {p.installer + "_", p.installer + "__", p.installer + "___"};
-    p.data = scenario::data_file_path_in(p.temp_directory);
+    p.data = simulated_demo::data_file_path_in(p.temp_directory);
     p.marker_a = p.temp_directory + "\\killme_a";
     p.marker_b = p.temp_directory + "\\killme_b";
     return p;
