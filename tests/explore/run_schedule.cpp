@@ -267,6 +267,11 @@ Schedule draw_schedule(uint64_t seed) {
     if (rng.chance(1, 20)) {
         s.first_launcher_running = true;
         s.first_installer_running = rng.chance(1, 2);
+        // The earlier launcher's installer runs from the installer file, so
+        // no folder can stand in its place.
+        if (s.first_installer_running &&
+            s.leftovers.folder_in_place == Leftovers::FolderInPlace::of_installer)
+            s.leftovers.folder_in_place = Leftovers::FolderInPlace::none;
     }
     if (rng.chance(1, 30))
         s.refused_windows_call =
