@@ -12,9 +12,9 @@
 // its state in static storage, which only a fresh process has zeroed.
 #include "embedded_payloads.h"
 #include "explored_run.h"
+#include "host_files.h"
 #include "planted_faults.h"
 #include "run_schedule.h"
-#include "sandbox_files.h"
 
 #include <cerrno>
 #include <chrono>

@@ -3,9 +3,9 @@
 #include "awkward_temp_values.h"
 #include "bootstrap/handoff.h"
 #include "call_log_reading.h"
+#include "host_files.h"
 #include "payload/payload_figures.h"
 #include "platform/host/sim.h"
-#include "sandbox_files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -67,7 +67,7 @@ class RunCheck {
                 start_message_ran_ || (c.name == "wndproc" && c.message == start_message);
         for (const sim::MessageBoxShown &box : sim::message_boxes())
             boxes_.push_back(classify(box));
-        final_data_ = read_desktop_file(paths.data);
+        final_data_ = sim::read_file(paths.data);
     }
 
     std::vector<std::string> run() {
