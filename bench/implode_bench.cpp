@@ -41,7 +41,7 @@ namespace {
 
 using bytes = std::vector<std::uint8_t>;
 
-bytes read_file(const char* path, std::size_t limit) {
+bytes read_file(const char *path, std::size_t limit) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return {};
@@ -54,13 +54,14 @@ bytes read_file(const char* path, std::size_t limit) {
 }
 
 bytes generated_text(std::size_t n) {
-    static const char* words[] = {
-        "the",    "of",      "and",      "to",      "in",       "a",        "is",       "that",
-        "for",    "it",      "as",       "was",     "with",     "be",       "by",       "on",
-        "not",    "he",      "this",     "are",     "or",       "his",      "from",     "at",
-        "which",  "but",     "have",     "an",      "had",      "they",     "you",      "were",
-        "program", "license", "software", "source", "copyright", "distribute", "modify", "terms",
-        "conditions", "warranty", "work", "code", "covered", "rights", "notice", "version"};
+    static const char *words[] = {
+        "the",    "of",        "and",        "to",     "in",      "a",          "is",
+        "that",   "for",       "it",         "as",     "was",     "with",       "be",
+        "by",     "on",        "not",        "he",     "this",    "are",        "or",
+        "his",    "from",      "at",         "which",  "but",     "have",       "an",
+        "had",    "they",      "you",        "were",   "program", "license",    "software",
+        "source", "copyright", "distribute", "modify", "terms",   "conditions", "warranty",
+        "work",   "code",      "covered",    "rights", "notice",  "version"};
     std::mt19937 rng(12345);
     std::string out;
     while (out.size() < n) {
@@ -72,10 +73,10 @@ bytes generated_text(std::size_t n) {
 
 bytes load_text() {
     bytes text;
-    for (const char* name : {"GPL-3", "GPL-2", "LGPL-3", "LGPL-2.1", "Apache-2.0", "GFDL-1.3",
+    for (const char *name : {"GPL-3", "GPL-2", "LGPL-3", "LGPL-2.1", "Apache-2.0", "GFDL-1.3",
                              "MPL-2.0", "Artistic", "BSD", "CC0-1.0"}) {
-        const bytes f = read_file((std::string("/usr/share/common-licenses/") + name).c_str(),
-                                  1u << 20);
+        const bytes f =
+            read_file((std::string("/usr/share/common-licenses/") + name).c_str(), 1u << 20);
         text.insert(text.end(), f.begin(), f.end());
     }
     return text.size() >= 100000 ? text : generated_text(300000);
@@ -134,7 +135,7 @@ bytes generated_mixed(std::size_t n) {
             for (int i = 0; i < 1024; ++i, ++counter) {
                 const std::uint32_t rec[3] = {counter, static_cast<std::uint32_t>(rng() % 100),
                                               static_cast<std::uint32_t>((rng() % 4) << 8)};
-                const auto* p = reinterpret_cast<const std::uint8_t*>(rec);
+                const auto *p = reinterpret_cast<const std::uint8_t *>(rec);
                 out.insert(out.end(), p, p + sizeof rec);
             }
             break;
@@ -165,7 +166,7 @@ struct input_set {
     bytes deflate6; // raw deflate from libdeflate
 };
 
-bytes zlib_compress(const bytes& raw, int level) {
+bytes zlib_compress(const bytes &raw, int level) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     bytes out(size);
     if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), level) != Z_OK) {
@@ -175,8 +176,8 @@ bytes zlib_compress(const bytes& raw, int level) {
     return out;
 }
 
-bytes libdeflate_compress(const bytes& raw, int level) {
-    libdeflate_compressor* c = libdeflate_alloc_compressor(level);
+bytes libdeflate_compress(const bytes &raw, int level) {
+    libdeflate_compressor *c = libdeflate_alloc_compressor(level);
     if (c == nullptr) {
         std::abort();
     }
@@ -192,14 +193,14 @@ bytes libdeflate_compress(const bytes& raw, int level) {
 }
 
 struct memory_stream {
-    const bytes* in;
+    const bytes *in;
     std::size_t in_pos;
-    std::uint8_t* out;
+    std::uint8_t *out;
     std::size_t out_pos;
 };
 
-std::uint32_t bench_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* s = static_cast<memory_stream*>(param);
+std::uint32_t bench_read(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *s = static_cast<memory_stream *>(param);
     std::size_t n = s->in->size() - s->in_pos;
     if (n > *size) {
         n = *size;
@@ -209,8 +210,8 @@ std::uint32_t bench_read(std::uint8_t* buffer, std::uint32_t* size, void* param)
     return static_cast<std::uint32_t>(n);
 }
 
-int bench_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* s = static_cast<memory_stream*>(param);
+int bench_write(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *s = static_cast<memory_stream *>(param);
     std::memcpy(s->out + s->out_pos, buffer, *size);
     s->out_pos += *size;
     return 0;
@@ -218,7 +219,7 @@ int bench_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
 
 implode_work_area work_area;
 
-std::size_t implode_decode_into(const bytes& stream, bytes& out) {
+std::size_t implode_decode_into(const bytes &stream, bytes &out) {
     memory_stream s{&stream, 0, out.data(), 0};
     if (implode_decode(bench_read, bench_write, &work_area, &s) != implode_ok) {
         std::abort();
@@ -234,12 +235,12 @@ class recording_reporter : public benchmark::ConsoleReporter {
     // Plain text: the summary lines that follow start clean.
     recording_reporter() : benchmark::ConsoleReporter(OO_Tabular) {}
 
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
                 // Keyed by the name as registered, without the run's settings.
-                seconds_[run.run_name.function_name].push_back(
-                    run.cpu_accumulated_time / static_cast<double>(run.iterations));
+                seconds_[run.run_name.function_name].push_back(run.cpu_accumulated_time /
+                                                               static_cast<double>(run.iterations));
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -247,7 +248,7 @@ class recording_reporter : public benchmark::ConsoleReporter {
 
     // Median CPU seconds per iteration, or a negative value when the
     // benchmark did not run.
-    double median(const std::string& name) const {
+    double median(const std::string &name) const {
         const auto found = seconds_.find(name);
         if (found == seconds_.end() || found->second.empty()) {
             return -1.0;
@@ -269,7 +270,7 @@ constexpr int fast_encode_repetitions = 9;
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
 
     std::vector<input_set> inputs;
@@ -281,17 +282,16 @@ int main(int argc, char** argv) {
     inputs.push_back({"executable", std::move(exe), {}, 0, {}, 0, {}});
     inputs.push_back({"mixed", generated_mixed(3u << 20), {}, 0, {}, 0, {}});
 
-    for (auto& in : inputs) {
+    for (auto &in : inputs) {
         in.implode_best = implode::implode_encode(in.raw, {});
-        const bytes fast =
-            implode::implode_encode(in.raw, {implode::literal_coding::binary, 6,
-                                             implode::encode_level::fast});
+        const bytes fast = implode::implode_encode(
+            in.raw, {implode::literal_coding::binary, 6, implode::encode_level::fast});
         in.implode_fast_size = fast.size();
         in.zlib6 = zlib_compress(in.raw, 6);
         in.zlib9_size = zlib_compress(in.raw, 9).size();
         in.deflate6 = libdeflate_compress(in.raw, 6);
         bytes check(in.raw.size());
-        for (const bytes* stream : {&std::as_const(in.implode_best), &fast}) {
+        for (const bytes *stream : {&std::as_const(in.implode_best), &fast}) {
             if (implode_decode_into(*stream, check) != in.raw.size() || check != in.raw) {
                 std::fprintf(stderr, "implode round trip failed on %s\n", in.name.c_str());
                 return 1;
@@ -299,15 +299,15 @@ int main(int argc, char** argv) {
         }
         std::printf("%s: %zu bytes, implode best %zu, implode fast %zu, zlib -6 %zu, "
                     "zlib -9 %zu, libdeflate -6 %zu\n",
-                    in.name.c_str(), in.raw.size(), in.implode_best.size(),
-                    in.implode_fast_size, in.zlib6.size(), in.zlib9_size, in.deflate6.size());
+                    in.name.c_str(), in.raw.size(), in.implode_best.size(), in.implode_fast_size,
+                    in.zlib6.size(), in.zlib9_size, in.deflate6.size());
     }
 
-    for (auto& in : inputs) {
-        const input_set* p = &in;
+    for (auto &in : inputs) {
+        const input_set *p = &in;
         const auto processed = static_cast<std::int64_t>(in.raw.size());
         benchmark::RegisterBenchmark(("decode/implode/" + in.name).c_str(),
-                                     [p, processed](benchmark::State& state) {
+                                     [p, processed](benchmark::State &state) {
                                          bytes out(p->raw.size());
                                          for (auto _ : state) {
                                              benchmark::DoNotOptimize(
@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
             ->MinWarmUpTime(0.5)
             ->Repetitions(decode_repetitions);
         benchmark::RegisterBenchmark(("decode/zlib_inflate/" + in.name).c_str(),
-                                     [p, processed](benchmark::State& state) {
+                                     [p, processed](benchmark::State &state) {
                                          bytes out(p->raw.size());
                                          for (auto _ : state) {
                                              uLongf size = static_cast<uLongf>(out.size());
@@ -336,8 +336,8 @@ int main(int argc, char** argv) {
             ->Repetitions(decode_repetitions);
         benchmark::RegisterBenchmark(
             ("decode/libdeflate/" + in.name).c_str(),
-            [p, processed](benchmark::State& state) {
-                libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+            [p, processed](benchmark::State &state) {
+                libdeflate_decompressor *d = libdeflate_alloc_decompressor();
                 bytes out(p->raw.size());
                 for (auto _ : state) {
                     std::size_t size = 0;
@@ -356,9 +356,9 @@ int main(int argc, char** argv) {
             ->Repetitions(decode_repetitions);
         for (auto level : {implode::encode_level::fast, implode::encode_level::best}) {
             const bool fast = level == implode::encode_level::fast;
-            auto* bench = benchmark::RegisterBenchmark(
+            auto *bench = benchmark::RegisterBenchmark(
                 ("encode/implode_" + std::string(fast ? "fast" : "best") + "/" + in.name).c_str(),
-                [p, processed, level](benchmark::State& state) {
+                [p, processed, level](benchmark::State &state) {
                     for (auto _ : state) {
                         benchmark::DoNotOptimize(implode::implode_encode(
                             p->raw, {implode::literal_coding::binary, 6, level}));
@@ -371,7 +371,7 @@ int main(int argc, char** argv) {
             }
         }
         benchmark::RegisterBenchmark(("encode/zlib_9/" + in.name).c_str(),
-                                     [p, processed](benchmark::State& state) {
+                                     [p, processed](benchmark::State &state) {
                                          for (auto _ : state) {
                                              benchmark::DoNotOptimize(zlib_compress(p->raw, 9));
                                          }
@@ -384,7 +384,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    for (const auto& in : inputs) {
+    for (const auto &in : inputs) {
         const double ours = reporter.median("decode/implode/" + in.name);
         const double zlib = reporter.median("decode/zlib_inflate/" + in.name);
         const double deflate = reporter.median("decode/libdeflate/" + in.name);
@@ -396,9 +396,8 @@ int main(int argc, char** argv) {
         if (ours > 0 && deflate > 0) {
             std::printf(" decode_ratio_vs_libdeflate: %.3f", ours / deflate);
         }
-        std::printf(" size_ratio_vs_zlib9: %.3f",
-                    static_cast<double>(in.implode_best.size()) /
-                        static_cast<double>(in.zlib9_size));
+        std::printf(" size_ratio_vs_zlib9: %.3f", static_cast<double>(in.implode_best.size()) /
+                                                      static_cast<double>(in.zlib9_size));
         if (fast > 0) {
             std::printf(" fast_encode_MBps: %.1f", static_cast<double>(in.raw.size()) / fast / 1e6);
         }

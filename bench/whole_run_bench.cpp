@@ -38,9 +38,9 @@ template <class Work> bool in_child(Work work) {
 bool simulated_run() {
     simulated_demo::register_carried_payloads();
     // The installer's own work (reading the data file) is not the launcher's.
-    simulated_demo::prepare_run("C:\\WINDOWS\\TEMP",
-                                {.window_at_ms = 0, .ends_after_hide_ms = 0,
-                                 .checks_data_on_hide = false});
+    simulated_demo::prepare_run(
+        "C:\\WINDOWS\\TEMP",
+        {.window_at_ms = 0, .ends_after_hide_ms = 0, .checks_data_on_hide = false});
     return sim::run_launcher("launcher.exe") == 0 && sim::message_boxes().empty() &&
            sim::faults().empty();
 }
@@ -48,27 +48,27 @@ bool simulated_run() {
 // Straight decoding: a stream from memory into a file, in the decoder's own
 // read and write sizes.
 struct Straight {
-    const unsigned char* input;
+    const unsigned char *input;
     uint32_t length;
     uint32_t consumed;
     int descriptor;
 };
 
-uint32_t straight_read(uint8_t* buffer, uint32_t* size, void* param) {
-    Straight* s = static_cast<Straight*>(param);
+uint32_t straight_read(uint8_t *buffer, uint32_t *size, void *param) {
+    Straight *s = static_cast<Straight *>(param);
     uint32_t n = std::min(*size, s->length - s->consumed);
     std::memcpy(buffer, s->input + s->consumed, n);
     s->consumed += n;
     return n;
 }
 
-int straight_write(uint8_t* buffer, uint32_t* size, void* param) {
-    return static_cast<int>(::write(static_cast<Straight*>(param)->descriptor, buffer, *size));
+int straight_write(uint8_t *buffer, uint32_t *size, void *param) {
+    return static_cast<int>(::write(static_cast<Straight *>(param)->descriptor, buffer, *size));
 }
 
 implode_work_area work_area;
 
-bool decode_to_file(const unsigned char* input, uint32_t length, const std::string& path) {
+bool decode_to_file(const unsigned char *input, uint32_t length, const std::string &path) {
     Straight s{input, length, 0, ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
     const int result = implode_decode(straight_read, straight_write, &work_area, &s);
     ::close(s.descriptor);
@@ -90,13 +90,13 @@ bool straight_decode() {
     return ok;
 }
 
-void BM_SimulatedWholeRun(benchmark::State& state) {
+void BM_SimulatedWholeRun(benchmark::State &state) {
     for (auto _ : state)
         if (!in_child(simulated_run))
             state.SkipWithError("the simulated run failed");
 }
 
-void BM_StraightDecodeIntoFiles(benchmark::State& state) {
+void BM_StraightDecodeIntoFiles(benchmark::State &state) {
     for (auto _ : state)
         if (!in_child(straight_decode))
             state.SkipWithError("decoding failed");
@@ -108,8 +108,8 @@ BENCHMARK(BM_StraightDecodeIntoFiles)->Unit(benchmark::kMillisecond)->Repetition
 // Prints the ratio of the two medians after the benchmarks.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs)
             if (run.aggregate_name == "median")
                 (run.run_name.function_name == "BM_SimulatedWholeRun" ? whole_ : straight_) =
                     run.GetAdjustedRealTime();
@@ -128,7 +128,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     // One run in this process, for a profiler.
     if (argc == 2 && std::string(argv[1]) == "--once")
         return simulated_run() ? 0 : 1;

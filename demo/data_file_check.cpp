@@ -10,7 +10,7 @@ uint8_t block[64 * 1024];
 
 } // namespace
 
-data_file_figures measure_data_file(const char* path) {
+data_file_figures measure_data_file(const char *path) {
     data_file_figures figures{false, 0, 0, 0};
     // Others may still hold the file open; reading it must not get in their way.
     HANDLE file =

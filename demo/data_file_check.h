@@ -10,4 +10,4 @@ struct data_file_figures {
     uint32_t crc32;
 };
 
-data_file_figures measure_data_file(const char* path);
+data_file_figures measure_data_file(const char *path);

@@ -12,11 +12,11 @@ namespace {
 
 using bytes = std::vector<std::uint8_t>;
 
-void append(bytes& out, std::string_view text) {
+void append(bytes &out, std::string_view text) {
     out.insert(out.end(), text.begin(), text.end());
 }
 
-void append_u32(bytes& out, std::uint32_t value) {
+void append_u32(bytes &out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
@@ -46,7 +46,7 @@ constexpr std::string_view api_names[] = {
 
 // Sentences and settings lines, as in licence texts, read-me files and
 // configuration files.
-void append_text(bytes& out, deterministic_random& random, std::size_t size) {
+void append_text(bytes &out, deterministic_random &random, std::size_t size) {
     const std::size_t end = out.size() + size;
     while (out.size() < end) {
         if (random.below(8) == 0) {
@@ -76,7 +76,7 @@ void append_text(bytes& out, deterministic_random& random, std::size_t size) {
 
 // x86-like machine code: function prologues and epilogues, moves through the
 // frame pointer, calls, jumps and pushes, each function padded to 16 bytes.
-void append_code(bytes& out, deterministic_random& random, std::size_t size) {
+void append_code(bytes &out, deterministic_random &random, std::size_t size) {
     const std::size_t end = out.size() + size;
     while (out.size() < end) {
         out.insert(out.end(), {0x55, 0x8B, 0xEC, 0x83, 0xEC});
@@ -125,7 +125,7 @@ void append_code(bytes& out, deterministic_random& random, std::size_t size) {
 
 // Import names and a relocation-like table of rising addresses: the data
 // sections of an executable.
-void append_tables(bytes& out, deterministic_random& random, std::size_t size) {
+void append_tables(bytes &out, deterministic_random &random, std::size_t size) {
     const std::size_t end = out.size() + size;
     while (out.size() < end) {
         for (std::string_view name : api_names) {
@@ -144,13 +144,13 @@ void append_tables(bytes& out, deterministic_random& random, std::size_t size) {
 }
 
 // Already compressed or encrypted content.
-void append_noise(bytes& out, deterministic_random& random, std::size_t size) {
+void append_noise(bytes &out, deterministic_random &random, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i)
         out.push_back(static_cast<std::uint8_t>(random.next() >> 56));
 }
 
 // Zero fill, blank image areas and repeated records.
-void append_runs(bytes& out, deterministic_random& random, std::size_t size) {
+void append_runs(bytes &out, deterministic_random &random, std::size_t size) {
     const std::size_t end = out.size() + size;
     while (out.size() < end) {
         const std::uint32_t length = random.between(256, 16384);
@@ -163,7 +163,7 @@ void append_runs(bytes& out, deterministic_random& random, std::size_t size) {
             break;
         default: {
             std::uint8_t record[12];
-            for (std::uint8_t& b : record)
+            for (std::uint8_t &b : record)
                 b = static_cast<std::uint8_t>(random.below(256));
             for (std::uint32_t i = 0; i < length; ++i)
                 out.push_back(record[i % sizeof record]);

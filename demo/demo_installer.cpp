@@ -53,7 +53,7 @@ void resolve_temp_folder() {
 }
 
 // Sends a command to the launcher's progress window; logs what came of it.
-void send_to_progress_window(WPARAM command, const char* what) {
+void send_to_progress_window(WPARAM command, const char *what) {
     HWND progress = FindWindowA(progress_class_name, progress_window_title);
     if (progress == nullptr) {
         log_line("%s command not sent: no progress window", what);
@@ -69,7 +69,7 @@ void send_to_progress_window(WPARAM command, const char* what) {
                  static_cast<unsigned long>(answer));
 }
 
-void create_marker(const char* format) {
+void create_marker(const char *format) {
     char path[MAX_PATH + 64];
     std::snprintf(path, sizeof path, format, temp_folder);
     HANDLE file =

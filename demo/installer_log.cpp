@@ -13,7 +13,7 @@ DWORD start_time;
 
 } // namespace
 
-void start_log(const char* path) {
+void start_log(const char *path) {
     std::snprintf(log_path, sizeof log_path, "%s", path);
     start_time = GetTickCount();
     HANDLE file = CreateFileA(log_path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -22,7 +22,7 @@ void start_log(const char* path) {
         CloseHandle(file);
 }
 
-void log_line(const char* format, ...) {
+void log_line(const char *format, ...) {
     char line[1024];
     int length = std::snprintf(line, sizeof line,
                                "%lu ms: ", static_cast<unsigned long>(GetTickCount() - start_time));

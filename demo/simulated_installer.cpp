@@ -16,7 +16,7 @@ namespace {
 const sim::WindowName progress_window_name{progress_class_name, progress_window_title};
 const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
 
-std::string host_file(const char* path) {
+std::string host_file(const char *path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     std::string bytes(static_cast<size_t>(std::max<std::streamoff>(0, in.tellg())), '\0');
     in.seekg(0);
@@ -31,15 +31,15 @@ void register_carried_payloads() {
     sim::add_resource("DATA2", "BINARY", data_payload_bytes, data_payload_length);
 }
 
-std::string installer_path_in(const std::string& temp_directory) {
+std::string installer_path_in(const std::string &temp_directory) {
     return temp_directory + "\\" + installer_file_name;
 }
 
-std::string data_file_path_in(const std::string& temp_directory) {
+std::string data_file_path_in(const std::string &temp_directory) {
     return temp_directory + "\\" + data_file_stem + data_file_extension;
 }
 
-sim::Program carried_installer(const std::string& temp_directory, const InstallerScript& script) {
+sim::Program carried_installer(const std::string &temp_directory, const InstallerScript &script) {
     // Steps at chosen times after the start, in time order.
     struct Timed {
         uint64_t at;
@@ -48,7 +48,8 @@ sim::Program carried_installer(const std::string& temp_directory, const Installe
     };
     std::vector<Timed> timed;
     if (script.window_at_ms)
-        timed.push_back({*script.window_at_ms, 0, sim::Script().create_window(installer_window_name)});
+        timed.push_back(
+            {*script.window_at_ms, 0, sim::Script().create_window(installer_window_name)});
     if (script.shows_progress_at_ms)
         timed.push_back({*script.shows_progress_at_ms, 1,
                          sim::Script().send(progress_window_name, WM_COMMAND, show_command)});
@@ -56,22 +57,31 @@ sim::Program carried_installer(const std::string& temp_directory, const Installe
         timed.push_back({at, 2, sim::Script().read_file(data_file_path_in(temp_directory))});
     if (script.ends_at_ms)
         timed.push_back({*script.ends_at_ms, 3, sim::Script().exit(0)});
-    std::stable_sort(timed.begin(), timed.end(), [](const Timed& a, const Timed& b) {
+    std::stable_sort(timed.begin(), timed.end(), [](const Timed &a, const Timed &b) {
         return a.at < b.at || (a.at == b.at && a.order < b.order);
     });
     sim::Script steps;
     uint64_t now = 0;
-    for (const Timed& t : timed) {
+    for (const Timed &t : timed) {
         if (t.at > now)
             steps.wait(t.at - now);
         now = std::max(now, t.at);
-        for (const sim::Step& s : t.steps.steps()) {
+        for (const sim::Step &s : t.steps.steps()) {
             switch (s.kind) {
-            case sim::Step::Kind::create_window: steps.create_window(s.window); break;
-            case sim::Step::Kind::send: steps.send(s.window, s.message, s.wparam, s.lparam); break;
-            case sim::Step::Kind::read_file: steps.read_file(s.path); break;
-            case sim::Step::Kind::exit: steps.exit(s.exit_code); break;
-            default: break;
+            case sim::Step::Kind::create_window:
+                steps.create_window(s.window);
+                break;
+            case sim::Step::Kind::send:
+                steps.send(s.window, s.message, s.wparam, s.lparam);
+                break;
+            case sim::Step::Kind::read_file:
+                steps.read_file(s.path);
+                break;
+            case sim::Step::Kind::exit:
+                steps.exit(s.exit_code);
+                break;
+            default:
+                break;
             }
         }
     }
@@ -88,7 +98,7 @@ sim::Program carried_installer(const std::string& temp_directory, const Installe
         .on_command(hide_command, on_hide, 1);
 }
 
-std::string prepare_run(const std::string& temp, const InstallerScript& script) {
+std::string prepare_run(const std::string &temp, const InstallerScript &script) {
     std::string directory = temp;
     if (!directory.empty() && directory.back() == '\\')
         directory.pop_back();
@@ -98,7 +108,11 @@ std::string prepare_run(const std::string& temp, const InstallerScript& script) 
     return directory;
 }
 
-std::string carried_installer_bytes() { return host_file(installer_input_path); }
-std::string carried_data_bytes() { return host_file(data_input_path); }
+std::string carried_installer_bytes() {
+    return host_file(installer_input_path);
+}
+std::string carried_data_bytes() {
+    return host_file(data_input_path);
+}
 
 } // namespace simulated_demo

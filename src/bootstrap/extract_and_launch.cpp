@@ -3,10 +3,10 @@
 #include "bootstrap/handoff.h"
 #include "bootstrap/launcher_state.h"
 #include "implode/implode_decoder.h"
-#include "platform/out_of_line.h"
 #include "payload/extraction_context.h"
 #include "payload/payload_figures.h"
 #include "payload/payload_reader.h"
+#include "platform/out_of_line.h"
 #include "progress/dispatch_one_message.h"
 #include "progress/progress_meter.h"
 #include "progress/progress_state.h"
@@ -48,11 +48,13 @@ static_assert(sizeof data_failure_text - 1 + data_file_path_length < sizeof fail
 implode_work_area decoder_work_area;
 extraction_context extraction;
 
-void set_status_text(const char* text) { snprintf(status_text, sizeof status_text, "%s", text); }
+void set_status_text(const char *text) {
+    snprintf(status_text, sizeof status_text, "%s", text);
+}
 
 // Created if missing and emptied if present, so that no tail of an older,
 // longer file survives behind the new bytes.
-int open_output_file(const char* path) {
+int open_output_file(const char *path) {
     return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
@@ -83,7 +85,7 @@ int write_installer_executable() {
              installer_file_name);
     DeleteFileA(installer_path);
     int descriptor = open_output_file(installer_path);
-    for (const char* aside_format : aside_name_formats) {
+    for (const char *aside_format : aside_name_formats) {
         if (descriptor != -1)
             break;
         snprintf(aside_name, sizeof aside_name, aside_format, installer_path);
@@ -94,7 +96,8 @@ int write_installer_executable() {
         report_installer_failure();
         return 0;
     }
-    int whole = decode_payload_into_file(descriptor, installer_decoded_size, installer_decoded_crc32);
+    int whole =
+        decode_payload_into_file(descriptor, installer_decoded_size, installer_decoded_crc32);
     FreeResource(resource);
     if (!whole) {
         DeleteFileA(installer_path);
@@ -104,7 +107,7 @@ int write_installer_executable() {
 }
 
 // All zero but its size, its flags and how the installer's window shows.
-OUT_OF_LINE void describe_installer_start(STARTUPINFOA* startup) {
+OUT_OF_LINE void describe_installer_start(STARTUPINFOA *startup) {
     memset(startup, 0, sizeof *startup);
     startup->cb = installer_startup_size;
     startup->dwFlags = installer_startup_flags;

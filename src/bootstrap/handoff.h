@@ -25,7 +25,7 @@ inline constexpr WPARAM show_command = 55556; // 0xD904
 
 // Files in the temp directory.
 inline constexpr char installer_file_name[] = "uninstall.client.exe";
-inline constexpr char installer_path_format[] = "%s\\%s";   // temp directory, file name
+inline constexpr char installer_path_format[] = "%s\\%s";       // temp directory, file name
 inline constexpr char installer_command_format[] = "%s\\%s %c"; // ... and the mode letter
 // Applied to the whole path. Kept as characters, not pointers: a table of
 // pointers would need relocations in the 32-bit executable.
@@ -53,8 +53,8 @@ inline constexpr BOOL installer_inherits_handles = TRUE;
 inline constexpr DWORD installer_creation_flags = NORMAL_PRIORITY_CLASS; // 0x20
 inline constexpr DWORD installer_startup_size = sizeof(STARTUPINFOA);
 // The record as the shipped 32-bit launcher passes it; 104 bytes in 64-bit builds.
-static_assert(sizeof(void*) != 4 || installer_startup_size == 68);
-static_assert(sizeof(void*) != 8 || installer_startup_size == 104);
+static_assert(sizeof(void *) != 4 || installer_startup_size == 68);
+static_assert(sizeof(void *) != 8 || installer_startup_size == 104);
 inline constexpr DWORD installer_startup_flags = STARTF_USESHOWWINDOW;
 inline constexpr WORD installer_show_window = SW_SHOWMAXIMIZED;
 

@@ -24,9 +24,9 @@ ATOM register_progress_class(HINSTANCE instance) {
 
 int create_progress_window(HINSTANCE instance) {
     instance_handle = instance;
-    progress_window = CreateWindowExA(WS_EX_TOPMOST, progress_class_name, progress_window_title,
-                                      WS_BORDER, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL,
-                                      instance, NULL);
+    progress_window =
+        CreateWindowExA(WS_EX_TOPMOST, progress_class_name, progress_window_title, WS_BORDER,
+                        CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, NULL, NULL, instance, NULL);
     if (progress_window == NULL)
         return 0;
     SetWindowPos(progress_window, NULL, 0, 0, progress_window_width, progress_window_height,

@@ -14,14 +14,13 @@ constexpr char no_space_format[] =
     "You do not have enough free space on drive %s to run the installer.\r\r"
     "You should free up space on your hard drive or change the location of your temp folder.";
 
-constexpr char long_temp_format[] =
-    "The path of your temp folder is too long:\r\r%s\r\r"
-    "Set TEMP to a folder whose path has at most 232 characters.";
+constexpr char long_temp_format[] = "The path of your temp folder is too long:\r\r%s\r\r"
+                                    "Set TEMP to a folder whose path has at most 232 characters.";
 
 } // namespace
 
 void resolve_temp_directory() {
-    const char* value = getenv(temp_variable);
+    const char *value = getenv(temp_variable);
     if (value != NULL && value[0] != '\0') {
         snprintf(temp_directory, sizeof temp_directory, "%.259s", value);
         size_t length = strlen(temp_directory);
@@ -42,7 +41,7 @@ int temp_directory_fits() {
     return 0;
 }
 
-char take_mode_letter(const char* arguments) {
+char take_mode_letter(const char *arguments) {
     return arguments[0] == extract_mode ? extract_mode : install_mode;
 }
 

@@ -14,7 +14,7 @@ void resolve_temp_directory();
 int temp_directory_fits();
 
 // 'x' when the argument string starts with a lower-case x, else 'i'.
-char take_mode_letter(const char* arguments);
+char take_mode_letter(const char *arguments);
 
 // The temp directory's drive has room for both payloads; otherwise the
 // "Error" box. Returns nonzero when the run can go on.

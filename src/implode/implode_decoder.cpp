@@ -39,7 +39,7 @@ struct bit_state {
     std::uint32_t input_count;
 };
 
-void store_bit_state(implode_work_area* work, bit_state bits) {
+void store_bit_state(implode_work_area *work, bit_state bits) {
     work->bit_buffer = bits.bit_buffer;
     work->spare_bits = bits.spare_bits;
     work->input_pos = bits.input_pos;
@@ -49,7 +49,7 @@ void store_bit_state(implode_work_area* work, bit_state bits) {
 // Calls the read callback for the next input block, keeps a copy of what it
 // delivered for the fast loop and returns how many bytes that was (0 at the
 // end of the input).
-std::uint32_t call_read(implode_work_area* work) {
+std::uint32_t call_read(implode_work_area *work) {
     work->input_pos = implode_input_size;
     std::uint32_t count = work->read_cb(work->input_buffer, &work->input_pos, work->param);
     if (count > implode_input_size) {
@@ -62,14 +62,14 @@ std::uint32_t call_read(implode_work_area* work) {
     return count;
 }
 
-[[gnu::noinline]] std::uint32_t read_input(implode_work_area* work, bit_state bits,
+[[gnu::noinline]] std::uint32_t read_input(implode_work_area *work, bit_state bits,
                                            std::uint32_t window_pos) {
     store_bit_state(work, bits);
     work->window_pos = window_pos;
     return call_read(work);
 }
 
-[[gnu::noinline]] void write_output(implode_work_area* work, bit_state bits,
+[[gnu::noinline]] void write_output(implode_work_area *work, bit_state bits,
                                     std::uint32_t window_pos, std::uint32_t size) {
     store_bit_state(work, bits);
     work->window_pos = window_pos;
@@ -80,7 +80,7 @@ std::uint32_t call_read(implode_work_area* work) {
 #define IMPLODE_INLINE [[gnu::always_inline]] inline
 
 // Up to 64 bits starting at byte `at`, the first byte lowest.
-IMPLODE_INLINE std::uint64_t load_le64(const std::uint8_t* at) {
+IMPLODE_INLINE std::uint64_t load_le64(const std::uint8_t *at) {
     std::uint64_t v;
     std::memcpy(&v, at, sizeof v);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
@@ -90,12 +90,12 @@ IMPLODE_INLINE std::uint64_t load_le64(const std::uint8_t* at) {
 }
 
 // Moves 8 or 16 bytes from src to dst, all read before any is written.
-IMPLODE_INLINE void move8(std::uint8_t* dst, const std::uint8_t* src) {
+IMPLODE_INLINE void move8(std::uint8_t *dst, const std::uint8_t *src) {
     std::uint64_t v;
     std::memcpy(&v, src, sizeof v);
     std::memcpy(dst, &v, sizeof v);
 }
-IMPLODE_INLINE void move16(std::uint8_t* dst, const std::uint8_t* src) {
+IMPLODE_INLINE void move16(std::uint8_t *dst, const std::uint8_t *src) {
     std::uint8_t v[16];
     std::memcpy(v, src, sizeof v);
     std::memcpy(dst, v, sizeof v);
@@ -106,10 +106,10 @@ IMPLODE_INLINE void move16(std::uint8_t* dst, const std::uint8_t* src) {
 // a pattern).  Writes up to copy_slack - 1 bytes past the copy's end; those
 // lie at or above the new window position, where nothing is read, written
 // out or moved down before later tokens overwrite them.
-IMPLODE_INLINE void copy_with_slack(std::uint8_t* dst, std::uint32_t distance,
+IMPLODE_INLINE void copy_with_slack(std::uint8_t *dst, std::uint32_t distance,
                                     std::uint32_t length) {
-    const std::uint8_t* src = dst - distance;
-    std::uint8_t* const end = dst + length;
+    const std::uint8_t *src = dst - distance;
+    std::uint8_t *const end = dst + length;
     if (distance >= 16) {
         // Each chunk reads only bytes before its own destination.
         do {
@@ -149,14 +149,14 @@ IMPLODE_INLINE void copy_with_slack(std::uint8_t* dst, std::uint32_t distance,
 // nothing past the window.  pos is at least 4096 and distance at most 4096,
 // so the source never lies below index 0; pos is at most 8191 and length at
 // most 518, so the copy ends inside the window.
-IMPLODE_INLINE void copy_match(std::uint8_t* window, std::uint32_t pos, std::uint32_t distance,
+IMPLODE_INLINE void copy_match(std::uint8_t *window, std::uint32_t pos, std::uint32_t distance,
                                std::uint32_t length) {
-    std::uint8_t* const dst = window + pos;
+    std::uint8_t *const dst = window + pos;
     if (whole_token_lookup && pos + length + copy_slack <= implode_window_size) {
         copy_with_slack(dst, distance, length);
         return;
     }
-    const std::uint8_t* const src = dst - distance;
+    const std::uint8_t *const src = dst - distance;
     for (std::uint32_t i = 0; i < length; ++i) {
         dst[i] = src[i];
     }
@@ -166,11 +166,11 @@ IMPLODE_INLINE void copy_match(std::uint8_t* window, std::uint32_t pos, std::uin
 // say which one and how many bits to drop before it.
 struct ascii_second_lookup {
     std::uint32_t dropped;
-    const std::uint8_t* lookup;
+    const std::uint8_t *lookup;
     std::uint32_t index_mask;
 };
 
-IMPLODE_INLINE ascii_second_lookup second_ascii_lookup(const implode_work_area* work,
+IMPLODE_INLINE ascii_second_lookup second_ascii_lookup(const implode_work_area *work,
                                                        std::uint32_t b) {
     if (b == 0) {
         return {8, work->ascii_lookup_skip8, 0xFF};
@@ -186,9 +186,10 @@ IMPLODE_INLINE ascii_second_lookup second_ascii_lookup(const implode_work_area* 
 // registers.
 class stream_expander {
   public:
-    explicit stream_expander(implode_work_area* work)
-        : work_(work), window_(work->window), input_(work->input_buffer),
-          bits_{work->bit_buffer, work->spare_bits, work->input_pos, work->input_count},
+    explicit stream_expander(implode_work_area *work)
+        : work_(work), window_(work->window),
+          input_(work->input_buffer), bits_{work->bit_buffer, work->spare_bits, work->input_pos,
+                                            work->input_count},
           dict_bits_(work->dict_bits), dict_mask_(work->dict_mask),
           ascii_mode_(work->literal_mode != 0) {}
 
@@ -199,17 +200,18 @@ class stream_expander {
     template <bool Checked> IMPLODE_INLINE bool consume_bits_here(std::uint32_t n);
     [[gnu::noinline]] bool consume_bits_called(std::uint32_t n);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_symbol();
-    template <bool Checked> IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
+    template <bool Checked>
+    IMPLODE_INLINE std::uint32_t decode_distance(std::uint32_t repeat_length);
     template <bool Checked> IMPLODE_INLINE std::uint32_t decode_token();
     template <bool Ascii> [[gnu::noinline]] bool decode_fast();
     IMPLODE_INLINE std::uint32_t complete_entry(std::uint32_t entry, std::uint64_t bitbuf) const;
     template <bool Ascii>
     IMPLODE_INLINE void apply_token(std::uint32_t entry, std::uint64_t bitbuf,
-                                    std::uint8_t*& dst) const;
+                                    std::uint8_t *&dst) const;
 
-    implode_work_area* const work_;
-    std::uint8_t* const window_;
-    const std::uint8_t* const input_;
+    implode_work_area *const work_;
+    std::uint8_t *const window_;
+    const std::uint8_t *const input_;
     bit_state bits_;
     std::uint32_t window_pos_ = 0;
     const std::uint32_t dict_bits_;
@@ -231,7 +233,9 @@ template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits(std::u
     return consume_bits_here<Checked>(n);
 }
 
-bool stream_expander::consume_bits_called(std::uint32_t n) { return consume_bits_here<true>(n); }
+bool stream_expander::consume_bits_called(std::uint32_t n) {
+    return consume_bits_here<true>(n);
+}
 
 template <bool Checked> IMPLODE_INLINE bool stream_expander::consume_bits_here(std::uint32_t n) {
     if (bits_.spare_bits >= n) {
@@ -350,8 +354,8 @@ template <bool Checked> IMPLODE_INLINE std::uint32_t stream_expander::decode_tok
 
 // Refills the bit buffer from `in` to at least 56 valid bits (bitsleft of
 // them, fewer than 64).
-[[maybe_unused]] IMPLODE_INLINE void refill(const std::uint8_t*& in, std::uint64_t& bitbuf,
-                                            std::uint32_t& bitsleft) {
+[[maybe_unused]] IMPLODE_INLINE void refill(const std::uint8_t *&in, std::uint64_t &bitbuf,
+                                            std::uint32_t &bitsleft) {
     bitbuf |= load_le64(in) << bitsleft;
     in += 7 - (bitsleft >> 3);
     bitsleft |= 56;
@@ -377,7 +381,7 @@ IMPLODE_INLINE std::uint32_t stream_expander::complete_entry(std::uint32_t entry
 // the caller drops the token's bits.
 template <bool Ascii>
 IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint64_t bitbuf,
-                                                 std::uint8_t*& dst) const {
+                                                 std::uint8_t *&dst) const {
     // The distance's low bits are the token's last bits: rotated to the top
     // by the token's bit count, then shifted down.
     const std::uint64_t rotated = (bitbuf >> (entry & 63)) | (bitbuf << (-entry & 63));
@@ -397,7 +401,7 @@ IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint6
     // A literal goes over the first bytes of its harmless copy; for a copy
     // (flag bit 1) the same store lands past what the copy wrote, where later
     // tokens overwrite it.
-    std::uint8_t* const literal_at = dst + ((static_cast<std::uint32_t>(bitbuf) & 1) << 5);
+    std::uint8_t *const literal_at = dst + ((static_cast<std::uint32_t>(bitbuf) & 1) << 5);
     if constexpr (Ascii) {
         literal_at[0] = ascii_entry_literal(entry);
     } else {
@@ -433,20 +437,20 @@ IMPLODE_INLINE void stream_expander::apply_token(std::uint32_t entry, std::uint6
 // copy run through the same steps (see implode_token_table.h), so the loop
 // does not branch on the kind of token.
 template <bool Ascii> bool stream_expander::decode_fast() {
-    const std::uint8_t* const input = work_->input_copy;
-    const std::uint8_t* in = input + bits_.input_pos;
+    const std::uint8_t *const input = work_->input_copy;
+    const std::uint8_t *in = input + bits_.input_pos;
     std::uint64_t bitbuf = bits_.bit_buffer;
     std::uint32_t bitsleft = 8 + bits_.spare_bits;
     // Bits the tokens may take before one would end less than 8 bits before
     // the end of the delivered bytes.
-    auto fits = static_cast<std::int32_t>(8 * (bits_.input_count - bits_.input_pos) +
-                                          bits_.spare_bits);
-    std::uint8_t* dst = window_ + window_pos_;
+    auto fits =
+        static_cast<std::int32_t>(8 * (bits_.input_count - bits_.input_pos) + bits_.spare_bits);
+    std::uint8_t *dst = window_ + window_pos_;
     // A token starts only where even two literals end inside the block, so
     // that the block is written out after the token that completes it, as
     // the step-by-step decoder does.
-    std::uint8_t* const last_start = window_ + 2 * implode_block_size - 2;
-    const std::uint32_t* const table = work_->token_table;
+    std::uint8_t *const last_start = window_ + 2 * implode_block_size - 2;
+    const std::uint32_t *const table = work_->token_table;
     constexpr std::uint32_t index_mask = implode_token_table_size - 1;
     bool one_token = false;
 
@@ -515,8 +519,7 @@ std::uint32_t stream_expander::run() {
             write_output(work_, bits_, window_pos_, implode_block_size);
             // Up to 4613 bytes move down; the ranges overlap when more than
             // 4096 move.
-            std::memmove(window_, window_ + implode_block_size,
-                         window_pos_ - implode_block_size);
+            std::memmove(window_, window_ + implode_block_size, window_pos_ - implode_block_size);
             window_pos_ -= implode_block_size;
         }
     }
@@ -529,7 +532,7 @@ std::uint32_t stream_expander::run() {
 // The token loop: decodes tokens into the window, writes each completed
 // 4096-byte block and finally the remainder.  Returns the last decoder value
 // (end_value, or error_value when the input ran out).
-std::uint32_t expand_stream(implode_work_area* work) {
+std::uint32_t expand_stream(implode_work_area *work) {
     stream_expander expander(work);
     return expander.run();
 }
@@ -541,7 +544,7 @@ static_assert(2 * implode_block_size - 2 + 32 + 2 <= implode_window_size);
 } // namespace
 
 int implode_decode(implode_read_callback read_cb, implode_write_callback write_cb,
-                   implode_work_area* work, void* param) {
+                   implode_work_area *work, void *param) {
     work->read_cb = read_cb;
     work->write_cb = write_cb;
     work->param = param;

@@ -25,15 +25,15 @@
 // A return value above 2048 is outside the contract; the decoder clamps it to
 // 2048 and uses the first 2048 bytes.
 // Matches: uint32_t on_decoder_read(uint8_t* buffer, uint32_t* size, void* param)
-using implode_read_callback = std::uint32_t (*)(std::uint8_t* buffer, std::uint32_t* size,
-                                                void* param);
+using implode_read_callback = std::uint32_t (*)(std::uint8_t *buffer, std::uint32_t *size,
+                                                void *param);
 
 // Write callback: `buffer` points at the decoded bytes, `*size` holds their
 // count (4096 for a full block, 0 to 4095 for the final call).  The bytes
 // must be taken before returning.  The result is ignored, as is `*size`
 // afterwards.
 // Matches: int on_decoder_write(uint8_t* buffer, uint32_t* size, void* param)
-using implode_write_callback = int (*)(std::uint8_t* buffer, std::uint32_t* size, void* param);
+using implode_write_callback = int (*)(std::uint8_t *buffer, std::uint32_t *size, void *param);
 
 // Sizes of the work area's buffers.
 inline constexpr std::uint32_t implode_input_size = 2048;
@@ -59,7 +59,7 @@ struct implode_work_area {
     std::uint32_t spare_bits;   // valid bits held above the low 8, 0..7
     std::uint32_t input_pos;    // next unread byte of input_buffer; 2048 during a read
     std::uint32_t input_count;  // bytes the last read placed in input_buffer
-    void* param;                // caller parameter passed to both callbacks
+    void *param;                // caller parameter passed to both callbacks
     implode_read_callback read_cb;
     implode_write_callback write_cb;
     std::uint8_t window[implode_window_size]; // 0..4095 history, 4096..8191 block, tail
@@ -103,7 +103,7 @@ enum implode_result : int {
 // Results 1 to 3 return after the first read with no write.  Header checks are
 // made in the order 3, 1, 2.
 int implode_decode(implode_read_callback read_cb, implode_write_callback write_cb,
-                   implode_work_area* work, void* param);
+                   implode_work_area *work, void *param);
 
 namespace implode {
 

@@ -10,8 +10,8 @@ namespace {
 // With the fixed tables every first index lies inside its table; the bound is
 // still tested first so that a table built from anything else cannot write
 // past the end.
-void fill_strided(std::uint8_t* table, std::uint32_t limit, std::uint32_t index,
-                  std::uint32_t step, std::uint8_t value) {
+void fill_strided(std::uint8_t *table, std::uint32_t limit, std::uint32_t index, std::uint32_t step,
+                  std::uint8_t value) {
     while (index < limit) {
         table[index] = value;
         index += step;
@@ -20,8 +20,8 @@ void fill_strided(std::uint8_t* table, std::uint32_t limit, std::uint32_t index,
 
 } // namespace
 
-void build_code_lookup(std::int32_t symbol_count, const std::uint8_t* code_bits,
-                       const std::uint8_t* codes, std::uint8_t* lookup) {
+void build_code_lookup(std::int32_t symbol_count, const std::uint8_t *code_bits,
+                       const std::uint8_t *codes, std::uint8_t *lookup) {
     // From the last symbol to the first, so that the lower symbol keeps an
     // index two codes would share.  Each index whose low n bits equal the code
     // gets the symbol.
@@ -30,7 +30,7 @@ void build_code_lookup(std::int32_t symbol_count, const std::uint8_t* code_bits,
     }
 }
 
-void build_ascii_lookups(implode_work_area* work) {
+void build_ascii_lookups(implode_work_area *work) {
     for (std::int32_t ch = 255; ch >= 0; --ch) {
         const auto literal = static_cast<std::uint8_t>(ch);
         const std::uint32_t n = work->ascii_bits[ch];

@@ -9,14 +9,14 @@ namespace {
 constexpr std::uint32_t table_bits = implode_token_table_bits;
 
 // Stores `entry` at every index whose low `bits` bits equal `code`.
-void fill_code(std::uint32_t* table, std::uint32_t code, std::uint32_t bits, std::uint32_t entry) {
+void fill_code(std::uint32_t *table, std::uint32_t code, std::uint32_t bits, std::uint32_t entry) {
     for (std::uint32_t i = code; i < implode_token_table_size; i += 1u << bits) {
         table[i] = entry;
     }
 }
 
-void build_literals(implode_work_area* work) {
-    std::uint32_t* const table = work->token_table;
+void build_literals(implode_work_area *work) {
+    std::uint32_t *const table = work->token_table;
     if (work->literal_mode == 0) {
         // Flag 0 and 8 plain bits; a second literal when bit 9 is 0 too.
         const std::uint32_t one = token_entry({9, 1, literal_distance_base, 1});
@@ -38,8 +38,8 @@ void build_literals(implode_work_area* work) {
     }
 }
 
-void build_copies(implode_work_area* work) {
-    std::uint32_t* const table = work->token_table;
+void build_copies(implode_work_area *work) {
+    std::uint32_t *const table = work->token_table;
     for (std::uint32_t i = 1; i < implode_token_table_size; i += 2) {
         table[i] = 0;
     }
@@ -65,7 +65,8 @@ void build_copies(implode_work_area* work) {
                 if (low_at > table_bits) {
                     continue;
                 }
-                fill_code(table, header | static_cast<std::uint32_t>(distance_codes[h]) << header_bits,
+                fill_code(table,
+                          header | static_cast<std::uint32_t>(distance_codes[h]) << header_bits,
                           low_at,
                           token_entry({low_at + low_bits, length, h << (low_bits - 2), low_bits}));
             }
@@ -75,7 +76,7 @@ void build_copies(implode_work_area* work) {
 
 } // namespace
 
-void build_token_table(implode_work_area* work) {
+void build_token_table(implode_work_area *work) {
     // The table follows from the literal mode and the dictionary bits alone:
     // the working copies of the code tables are set from the fixed tables at
     // every start.

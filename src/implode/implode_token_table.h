@@ -59,7 +59,7 @@ struct token_entry_fields {
     std::uint32_t low_bits;      // number of distance low bits
 };
 
-constexpr std::uint32_t token_entry(const token_entry_fields& f) {
+constexpr std::uint32_t token_entry(const token_entry_fields &f) {
     return f.bits | f.length << 8 | (64 - f.low_bits) << 16 | f.distance_base << 22;
 }
 
@@ -74,6 +74,6 @@ constexpr std::uint8_t ascii_entry_literal(std::uint32_t entry) {
 // Fills work->token_table for the stream's literal mode and dictionary bits
 // (work->literal_mode, work->dict_bits) from the working copies of the code
 // tables, unless work->token_table_key says that it holds that table.
-void build_token_table(implode_work_area* work);
+void build_token_table(implode_work_area *work);
 
 } // namespace implode

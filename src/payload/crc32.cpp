@@ -17,7 +17,7 @@ void build_table() {
 
 } // namespace
 
-uint32_t crc32_update(uint32_t crc, const uint8_t* bytes, uint32_t count) {
+uint32_t crc32_update(uint32_t crc, const uint8_t *bytes, uint32_t count) {
     // Entry 1 is never zero once built.
     if (table[1] == 0)
         build_table();

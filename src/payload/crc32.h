@@ -5,4 +5,4 @@
 #include <cstdint>
 
 // The CRC of the bytes seen so far followed by `count` more. Start with 0.
-uint32_t crc32_update(uint32_t crc, const uint8_t* bytes, uint32_t count);
+uint32_t crc32_update(uint32_t crc, const uint8_t *bytes, uint32_t count);

@@ -13,14 +13,14 @@ struct extraction_context {
 };
 
 // Starts counting for a file just opened (or not: -1).
-void begin_extraction(extraction_context* context, int output_descriptor);
+void begin_extraction(extraction_context *context, int output_descriptor);
 
 // The decoder's write callback: writes the block, returns what the write
 // returned.
-int on_decoder_write(uint8_t* buffer, uint32_t* size, void* param);
+int on_decoder_write(uint8_t *buffer, uint32_t *size, void *param);
 
 // Nonzero when the file holds exactly what the payload should decode to:
 // the decoder reached the end marker, every write took its block, and the
 // size and CRC-32 match the build's figures.
-int extraction_complete(const extraction_context* context, int decoder_result,
+int extraction_complete(const extraction_context *context, int decoder_result,
                         uint32_t expected_size, uint32_t expected_crc);

@@ -11,12 +11,14 @@ namespace {
 constexpr char payload_resource_type[] = "BINARY";
 } // namespace
 
-void reset_payload_cursor() { current_payload.consumed = 0; }
+void reset_payload_cursor() {
+    current_payload.consumed = 0;
+}
 
-HGLOBAL locate_payload(const char* name, uint32_t length) {
+HGLOBAL locate_payload(const char *name, uint32_t length) {
     HRSRC found = FindResourceA(instance_handle, name, payload_resource_type);
     HGLOBAL loaded = LoadResource(instance_handle, found);
-    current_payload.base = static_cast<const uint8_t*>(LockResource(loaded));
+    current_payload.base = static_cast<const uint8_t *>(LockResource(loaded));
     current_payload.length = length;
     // Never read past the resource: a payload shorter than the build says
     // (or missing) gives no bytes at all, and its file does not come out whole.
@@ -25,7 +27,7 @@ HGLOBAL locate_payload(const char* name, uint32_t length) {
     return loaded;
 }
 
-uint8_t* read_payload_block(uint32_t count) {
+uint8_t *read_payload_block(uint32_t count) {
     // The request counts whole, before it is cut at the payload's end.
     bytes_requested += static_cast<int32_t>(count);
     uint32_t left = current_payload.length - current_payload.consumed;
@@ -45,11 +47,11 @@ uint8_t* read_payload_block(uint32_t count) {
     return staging_buffer;
 }
 
-uint32_t on_decoder_read(uint8_t* buffer, uint32_t* size, void*) {
+uint32_t on_decoder_read(uint8_t *buffer, uint32_t *size, void *) {
     uint32_t requested = *size;
     if (requested > staging_buffer_size)
         requested = staging_buffer_size;
-    uint8_t* block = read_payload_block(requested);
+    uint8_t *block = read_payload_block(requested);
     // The whole requested count is copied: past a short read the bytes are
     // leftovers of earlier reads, which the decoder does not use.
     memcpy(buffer, block, requested);

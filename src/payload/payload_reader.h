@@ -11,7 +11,7 @@
 extern HINSTANCE instance_handle;
 
 struct payload_cursor {
-    const uint8_t* base; // the payload's first byte, read in place
+    const uint8_t *base; // the payload's first byte, read in place
     uint32_t length;     // from the build's figures, not from the resource
     uint32_t consumed;   // bytes handed out so far; never above length
 };
@@ -28,11 +28,11 @@ void reset_payload_cursor();
 
 // Points the cursor at the resource `name` of type "BINARY" with the given
 // length. Returns the loaded resource, to be freed once its file is closed.
-HGLOBAL locate_payload(const char* name, uint32_t length);
+HGLOBAL locate_payload(const char *name, uint32_t length);
 
 // Copies the next `count` bytes, or what is left of them, to the staging
 // buffer and returns it; last_read_count says how many came.
-uint8_t* read_payload_block(uint32_t count);
+uint8_t *read_payload_block(uint32_t count);
 
 // The decoder's read callback.
-uint32_t on_decoder_read(uint8_t* buffer, uint32_t* size, void* param);
+uint32_t on_decoder_read(uint8_t *buffer, uint32_t *size, void *param);

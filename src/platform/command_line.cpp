@@ -2,12 +2,14 @@
 
 namespace {
 
-unsigned char byte_at(const char* p) { return static_cast<unsigned char>(*p); }
+unsigned char byte_at(const char *p) {
+    return static_cast<unsigned char>(*p);
+}
 
 } // namespace
 
-const char* argument_string_of(const char* command_line, lead_byte_test is_lead_byte) {
-    const char* p = command_line;
+const char *argument_string_of(const char *command_line, lead_byte_test is_lead_byte) {
+    const char *p = command_line;
     if (*p == '"') {
         ++p;
         while (*p != '\0' && *p != '"') {

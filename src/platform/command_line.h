@@ -17,4 +17,4 @@ typedef bool (*lead_byte_test)(unsigned char byte);
 // compared unsigned: 0x80-0xFF are never blanks.
 //
 // Returns a pointer into command_line, possibly to its terminating zero.
-const char* argument_string_of(const char* command_line, lead_byte_test is_lead_byte);
+const char *argument_string_of(const char *command_line, lead_byte_test is_lead_byte);

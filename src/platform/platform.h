@@ -8,6 +8,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>

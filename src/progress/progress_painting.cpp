@@ -25,7 +25,7 @@ constexpr LONG bar_bottom = 80;
 } // namespace
 
 // Fills every field of the status font's description.
-OUT_OF_LINE static void describe_status_font(LOGFONTA* font) {
+OUT_OF_LINE static void describe_status_font(LOGFONTA *font) {
     font->lfHeight = 13;
     font->lfWidth = 0;
     font->lfEscapement = 0;

@@ -14,10 +14,10 @@
 namespace {
 
 struct source {
-    const std::uint8_t* data;
+    const std::uint8_t *data;
     std::size_t size;
     std::size_t offset;
-    std::uint32_t rng;      // read sizes; 0 = always 2048
+    std::uint32_t rng; // read sizes; 0 = always 2048
     bool ended;
     std::vector<std::uint8_t> output;
     std::vector<std::uint32_t> writes;
@@ -25,9 +25,11 @@ struct source {
     int reads;
 };
 
-[[noreturn]] void fail() { std::abort(); }
+[[noreturn]] void fail() {
+    std::abort();
+}
 
-std::uint32_t next_size(source& s) {
+std::uint32_t next_size(source &s) {
     if (s.rng == 0) {
         return 2048;
     }
@@ -44,8 +46,8 @@ std::uint32_t next_size(source& s) {
     }
 }
 
-std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto& s = *static_cast<source*>(param);
+std::uint32_t on_read(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto &s = *static_cast<source *>(param);
     if (s.ended || *size != 2048) {
         fail(); // no read after the input ended; always 2048 wanted
     }
@@ -68,8 +70,8 @@ std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     return (n == 2048 && (s.rng & 0x100) != 0) ? 0xFFFFFFF0u : n;
 }
 
-int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto& s = *static_cast<source*>(param);
+int on_write(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto &s = *static_cast<source *>(param);
     if (*size > 4096) {
         fail();
     }
@@ -78,9 +80,9 @@ int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     return 0;
 }
 
-using decoder = int (*)(implode_read_callback, implode_write_callback, implode_work_area*, void*);
+using decoder = int (*)(implode_read_callback, implode_write_callback, implode_work_area *, void *);
 
-int decode(source& s, implode_work_area& work, decoder run = implode_decode) {
+int decode(source &s, implode_work_area &work, decoder run = implode_decode) {
     // Zero-filled as for a first use, except for the lookup the decoder
     // keeps between streams of one literal mode and dictionary size (which
     // a work area reused by the launcher keeps too).
@@ -109,7 +111,7 @@ int decode(source& s, implode_work_area& work, decoder run = implode_decode) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     std::uint32_t seed = 2166136261u;
     for (std::size_t i = 0; i < size; ++i) {
         seed = (seed ^ data[i]) * 16777619u;

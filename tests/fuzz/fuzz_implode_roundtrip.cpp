@@ -13,14 +13,14 @@
 namespace {
 
 struct source {
-    const std::vector<std::uint8_t>* stream;
+    const std::vector<std::uint8_t> *stream;
     std::size_t offset;
     std::uint32_t step;
     std::vector<std::uint8_t> output;
 };
 
-std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto& s = *static_cast<source*>(param);
+std::uint32_t on_read(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto &s = *static_cast<source *>(param);
     // First read at least 5 bytes (the whole stream is at least 5).
     std::uint32_t n = s.offset == 0 ? 5 + s.step : 1 + s.step;
     n = n > *size ? *size : n;
@@ -35,26 +35,26 @@ std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     return n;
 }
 
-int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto& s = *static_cast<source*>(param);
+int on_write(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto &s = *static_cast<source *>(param);
     s.output.insert(s.output.end(), buffer, buffer + *size);
     return 0;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0) {
         return 0;
     }
     const std::uint8_t control = data[0];
     const std::span<const std::uint8_t> input(data + 1, size - 1);
     implode::encode_options options;
-    options.literals = (control & 1) != 0 ? implode::literal_coding::ascii
-                                          : implode::literal_coding::binary;
+    options.literals =
+        (control & 1) != 0 ? implode::literal_coding::ascii : implode::literal_coding::binary;
     options.dict_bits = 4 + (control >> 1) % 3;
-    options.level = (control & 0x08) != 0 ? implode::encode_level::fast
-                                          : implode::encode_level::best;
+    options.level =
+        (control & 0x08) != 0 ? implode::encode_level::fast : implode::encode_level::best;
     // One encoder for every run, as a packager encoding many files keeps one:
     // what it keeps between inputs must not change a stream.
     static implode::encoder encoder;

@@ -30,7 +30,7 @@ enum class Owner { unknown, launcher, other };
 
 // Source folders whose code counts as the launcher's own; a test may add its
 // own file to prove that the tracing finds an allocation.
-const char* launcher_folders[8] = {"/src/bootstrap/", "/src/progress/", "/src/payload/",
+const char *launcher_folders[8] = {"/src/bootstrap/", "/src/progress/", "/src/payload/",
                                    "/src/implode/"};
 
 struct Tracing {
@@ -41,16 +41,16 @@ struct Tracing {
     char first_launcher_frame[512] = {};
     // Return addresses already classified.
     struct Entry {
-        void* pc;
+        void *pc;
         Owner owner;
     } cache[4096] = {};
 };
 Tracing tracing;
 
-Owner owner_of(void* pc) {
+Owner owner_of(void *pc) {
     const size_t slot = (reinterpret_cast<uintptr_t>(pc) >> 2) % 4096;
     for (size_t probe = 0; probe < 16; ++probe) {
-        Tracing::Entry& e = tracing.cache[(slot + probe) % 4096];
+        Tracing::Entry &e = tracing.cache[(slot + probe) % 4096];
         if (e.pc == pc)
             return e.owner;
         if (e.pc == nullptr) {
@@ -63,7 +63,7 @@ Owner owner_of(void* pc) {
                 e = Tracing::Entry{pc, owner};
                 return owner;
             }
-            for (const char* folder : launcher_folders)
+            for (const char *folder : launcher_folders)
                 if (folder && std::strstr(file, folder))
                     owner = Owner::launcher;
             if (owner == Owner::unknown &&
@@ -77,16 +77,16 @@ Owner owner_of(void* pc) {
     return Owner::unknown;
 }
 
-void on_malloc(const volatile void*, size_t) {
+void on_malloc(const volatile void *, size_t) {
     if (!tracing.armed || tracing.inside)
         return;
     tracing.inside = true;
     ++tracing.allocations;
-    void* frames[64];
+    void *frames[64];
     const int n = backtrace(frames, 64);
     for (int i = 1; i < n; ++i) {
         // A return address points just past its call.
-        void* pc = static_cast<char*>(frames[i]) - 1;
+        void *pc = static_cast<char *>(frames[i]) - 1;
         Owner owner = owner_of(pc);
         if (owner == Owner::unknown)
             continue; // the allocator, the C++ library, the C library
@@ -98,24 +98,26 @@ void on_malloc(const volatile void*, size_t) {
     tracing.inside = false;
 }
 
-void on_free(const volatile void*) {}
+void on_free(const volatile void *) {}
 
 const int hooks = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
 
 void arm() {
-    void* warm[4];
+    void *warm[4];
     backtrace(warm, 4); // loads the unwinder before anything is traced
     tracing.armed = true;
 }
 
 // An allocation made by a function of this file, for the self-check.
-[[gnu::noinline]] std::string* allocate_here() { return new std::string(100, 'x'); }
+[[gnu::noinline]] std::string *allocate_here() {
+    return new std::string(100, 'x');
+}
 
 TEST(HeapUse, TheTracingFindsAnAllocationInCodeItCountsAsTheLaunchers) {
     ASSERT_NE(hooks, 0);
     launcher_folders[4] = "/tests/scenario/heap_use_test";
     arm();
-    std::string* made = allocate_here();
+    std::string *made = allocate_here();
     tracing.armed = false;
     delete made;
     EXPECT_GE(tracing.launcher_allocations, 1);
@@ -142,6 +144,8 @@ TEST(HeapUse, TheLauncherTakesNothingFromTheHeapDuringAWholeRun) {
 
 #else
 
-TEST(HeapUse, NeedsAddressSanitizer) { GTEST_SKIP() << "built without AddressSanitizer"; }
+TEST(HeapUse, NeedsAddressSanitizer) {
+    GTEST_SKIP() << "built without AddressSanitizer";
+}
 
 #endif

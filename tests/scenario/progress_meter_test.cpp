@@ -18,7 +18,7 @@ namespace {
 using scenario::call_mark;
 using scenario::calls_since;
 
-const std::vector<std::string> pump_calls = {"InvalidateRgn", "UpdateWindow", "PeekMessageA",
+const std::vector<std::string> pump_calls = {"InvalidateRgn",    "UpdateWindow",     "PeekMessageA",
                                              "TranslateMessage", "DispatchMessageA", "wndproc"};
 
 struct MeterCase {

@@ -233,21 +233,20 @@ constexpr DWORD clusters_for_threshold = (threshold + 4095) / 4096;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, FreeSpace,
-    testing::Values(SpaceCase{"exactly the threshold", true, 1, 1, threshold, 0},
-                    SpaceCase{"one byte under", true, 1, 1, threshold - 1, 1},
-                    SpaceCase{"threshold reached by a cluster product", true, 8, 512,
-                              clusters_for_threshold, 0},
-                    SpaceCase{"one cluster short of it", true, 8, 512, clusters_for_threshold - 1,
-                              1},
-                    SpaceCase{"product above 32 bits (about 16 GB)", true, 8, 512, 4000000, 0},
-                    SpaceCase{"product above 32 bits from the largest counts", true, 128, 4096,
-                              0xFFFFFFFF, 0},
-                    SpaceCase{"counts whose product passes 64 bits are plenty", true,
-                              0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0},
-                    SpaceCase{"counts whose product is exactly 2^64 are plenty", true,
-                              0x80000000, 4, 0x80000000, 0},
-                    SpaceCase{"no free clusters", true, 8, 512, 0, 1},
-                    SpaceCase{"failed query leaves the counts at zero", false, 0, 0, 0, 1}),
+    testing::Values(
+        SpaceCase{"exactly the threshold", true, 1, 1, threshold, 0},
+        SpaceCase{"one byte under", true, 1, 1, threshold - 1, 1},
+        SpaceCase{"threshold reached by a cluster product", true, 8, 512, clusters_for_threshold,
+                  0},
+        SpaceCase{"one cluster short of it", true, 8, 512, clusters_for_threshold - 1, 1},
+        SpaceCase{"product above 32 bits (about 16 GB)", true, 8, 512, 4000000, 0},
+        SpaceCase{"product above 32 bits from the largest counts", true, 128, 4096, 0xFFFFFFFF, 0},
+        SpaceCase{"counts whose product passes 64 bits are plenty", true, 0xFFFFFFFF, 0xFFFFFFFF,
+                  0xFFFFFFFF, 0},
+        SpaceCase{"counts whose product is exactly 2^64 are plenty", true, 0x80000000, 4,
+                  0x80000000, 0},
+        SpaceCase{"no free clusters", true, 8, 512, 0, 1},
+        SpaceCase{"failed query leaves the counts at zero", false, 0, 0, 0, 1}),
     IntentName());
 
 TEST(FreeSpace, ShortageShowsTheErrorBoxAndExitsWithOne) {
@@ -379,13 +378,12 @@ TEST(MessageLoop, AnErrorFromGetMessageEndsTheRunWithZero) {
     const std::string temp = simulated_demo::prepare_run();
     sim::register_program(
         simulated_demo::installer_path_in(temp),
-        simulated_demo::carried_installer(temp)
-            .on_command(hide_command,
-                        sim::Script()
-                            .post({progress_class_name, progress_window_title}, WM_COMMAND,
-                                  show_command)
-                            .exit(0),
-                        1));
+        simulated_demo::carried_installer(temp).on_command(
+            hide_command,
+            sim::Script()
+                .post({progress_class_name, progress_window_title}, WM_COMMAND, show_command)
+                .exit(0),
+            1));
     sim::fail_call("GetMessageA", 1, 2); // the third call fails
     EXPECT_EQ(sim::run_launcher("launcher.exe"), 0);
     std::vector<std::string> loop;

@@ -1,10 +1,10 @@
 // The progress window's procedure, driven the way the installer drives it:
 // commands sent from another process, handled where Windows delivers them.
 #include "bootstrap/handoff.h"
-#include "simulated_installer.h"
 #include "desktop_programs.h"
 #include "intent_names.h"
 #include "launcher_scenario.h"
+#include "simulated_installer.h"
 
 #include <gtest/gtest.h>
 
@@ -60,20 +60,17 @@ TEST_P(Commands, ShowAndHideTheWindowOnTheWholeWParam) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Commands,
-    testing::Values(CommandCase{"show", {show_command}, {1}, {"SW_SHOW"}},
-                    CommandCase{"show, then hide", {show_command, hide_command}, {1, 1},
-                                {"SW_SHOW", "SW_HIDE"}},
-                    CommandCase{"hide while hidden", {hide_command}, {1}, {"SW_HIDE"}},
-                    CommandCase{"another command changes nothing", {show_command, 1}, {1, 0},
-                                {"SW_SHOW"}},
-                    CommandCase{"hide with a notification code is no hide",
-                                {show_command, hide_command + 65536},
-                                {1, 0},
-                                {"SW_SHOW"}},
-                    CommandCase{"show with a notification code is no show",
-                                {show_command + 65536},
-                                {0},
-                                {}}),
+    testing::Values(
+        CommandCase{"show", {show_command}, {1}, {"SW_SHOW"}},
+        CommandCase{
+            "show, then hide", {show_command, hide_command}, {1, 1}, {"SW_SHOW", "SW_HIDE"}},
+        CommandCase{"hide while hidden", {hide_command}, {1}, {"SW_HIDE"}},
+        CommandCase{"another command changes nothing", {show_command, 1}, {1, 0}, {"SW_SHOW"}},
+        CommandCase{"hide with a notification code is no hide",
+                    {show_command, hide_command + 65536},
+                    {1, 0},
+                    {"SW_SHOW"}},
+        CommandCase{"show with a notification code is no show", {show_command + 65536}, {0}, {}}),
     scenario::IntentName());
 
 TEST(WindowProcedure, CommandsWaitForTheLauncherToLookAtItsMessages) {

@@ -44,11 +44,10 @@ void send_commands_to_progress_window(uint64_t time_ms, const std::vector<WPARAM
 void send_to_progress_window(uint64_t time_ms, UINT message, WPARAM wparam, LPARAM lparam) {
     const std::string path = program_path("sender.exe");
     place_program_file(path);
-    sim::start_program_at(
-        time_ms,
-        sim::Program("sender")
-            .script(sim::Script().send(progress_window_name, message, wparam, lparam)),
-        path, path);
+    sim::start_program_at(time_ms,
+                          sim::Program("sender").script(
+                              sim::Script().send(progress_window_name, message, wparam, lparam)),
+                          path, path);
 }
 
 } // namespace scenario

@@ -6,7 +6,7 @@
 
 namespace scenario {
 
-void register_payloads(const unsigned char* installer_payload, size_t installer_size,
-                       const unsigned char* data_payload, size_t data_size);
+void register_payloads(const unsigned char *installer_payload, size_t installer_size,
+                       const unsigned char *data_payload, size_t data_size);
 
 } // namespace scenario

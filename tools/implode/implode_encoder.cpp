@@ -25,14 +25,14 @@ constexpr std::uint32_t lookahead = 2;
 // The input as the parsers see it: data[0, available) with the chunk to
 // parse at [start, end).
 struct chunk_view {
-    const std::uint8_t* data;
+    const std::uint8_t *data;
     std::uint32_t start;
     std::uint32_t end;
 };
 
 // The better copy starting at pos: the longest from the chains, or a length-2
 // copy when that is all there is.
-match best_match_at(match_finder& finder, std::uint32_t pos) {
+match best_match_at(match_finder &finder, std::uint32_t pos) {
     finder.insert_up_to(pos);
     match m = finder.search(pos, [](unsigned, unsigned) {});
     if (m.length < 3) {
@@ -44,7 +44,7 @@ match best_match_at(match_finder& finder, std::uint32_t pos) {
 }
 
 // Bits of the bytes [from, to) coded as literals.
-long literal_run_bits(const std::uint8_t* data, const code_costs& costs, bool ascii,
+long literal_run_bits(const std::uint8_t *data, const code_costs &costs, bool ascii,
                       std::uint32_t from, std::uint32_t to) {
     if (!ascii) {
         return 9L * static_cast<long>(to - from);
@@ -57,13 +57,13 @@ long literal_run_bits(const std::uint8_t* data, const code_costs& costs, bool as
 }
 
 // Greedy parse with one step of lazy evaluation for short copies.
-void encode_fast(const chunk_view& in, match_finder& finder, const code_costs& costs,
-                 bool ascii, token_writer& out) {
+void encode_fast(const chunk_view &in, match_finder &finder, const code_costs &costs, bool ascii,
+                 token_writer &out) {
     constexpr unsigned lazy_below = 8; // only shorter copies look one byte ahead
     // Longer copies put only their first and last positions into the chains:
     // the bytes between are already there at the copy's source.
     constexpr unsigned insert_within = 8;
-    const std::uint8_t* const data = in.data;
+    const std::uint8_t *const data = in.data;
     const std::uint32_t n = in.end;
 
     // Bits saved by a copy at pos against coding its bytes as literals.
@@ -111,24 +111,24 @@ void encode_fast(const chunk_view& in, match_finder& finder, const code_costs& c
 
 // The arrays of the shortest-path parse, kept between chunks and inputs.
 struct parse_arrays {
-    std::vector<std::uint32_t> cost;          // bits to reach each position; then the path
-    std::vector<std::uint16_t> step_length;   // 1 = literal
+    std::vector<std::uint32_t> cost;        // bits to reach each position; then the path
+    std::vector<std::uint16_t> step_length; // 1 = literal
     std::vector<std::uint16_t> step_distance;
 };
 
 // Shortest path over positions, with edges for a literal and for every copy
 // length that the match finder offers, weighted by their exact bit counts.
-void encode_best(const chunk_view& in, match_finder& finder, const code_costs& costs,
-                 parse_arrays& arrays, token_writer& out) {
-    const std::uint8_t* const data = in.data;
+void encode_best(const chunk_view &in, match_finder &finder, const code_costs &costs,
+                 parse_arrays &arrays, token_writer &out) {
+    const std::uint8_t *const data = in.data;
     const std::uint32_t base = in.start;
     const std::uint32_t n = in.end - in.start; // positions relative to base
     constexpr std::uint32_t unreached = std::numeric_limits<std::uint32_t>::max();
     constexpr unsigned take_whole = 200; // a copy this long is taken as is
 
-    std::vector<std::uint32_t>& cost = arrays.cost;
-    std::vector<std::uint16_t>& step_length = arrays.step_length;
-    std::vector<std::uint16_t>& step_distance = arrays.step_distance;
+    std::vector<std::uint32_t> &cost = arrays.cost;
+    std::vector<std::uint16_t> &step_length = arrays.step_length;
+    std::vector<std::uint16_t> &step_distance = arrays.step_distance;
     cost.assign(n + 1, unreached);
     step_length.assign(n + 1, 0);
     step_distance.assign(n + 1, 0);
@@ -203,8 +203,8 @@ code_costs::code_costs(literal_coding coding, unsigned k) : dict_bits(k) {
     }
 }
 
-token_writer::token_writer(const code_costs& costs, literal_coding coding,
-                           const write_function& write)
+token_writer::token_writer(const code_costs &costs, literal_coding coding,
+                           const write_function &write)
     : costs_(costs), ascii_(coding == literal_coding::ascii), sink_(write) {
     sink_.put(static_cast<std::uint32_t>(coding), 8);
     sink_.put(costs.dict_bits, 8);
@@ -240,13 +240,13 @@ struct encoder::workspace {
 encoder::encoder() : work_(std::make_unique<workspace>()) {}
 encoder::~encoder() = default;
 
-bool encoder::encode(const encode_options& options, const read_function& read,
-                     const write_function& write) {
+bool encoder::encode(const encode_options &options, const read_function &read,
+                     const write_function &write) {
     if (options.dict_bits < 4 || options.dict_bits > 6) {
         throw std::invalid_argument("dictionary bits must be 4, 5 or 6");
     }
     const bool fast = options.level == encode_level::fast;
-    std::optional<match_finder>& slot = fast ? work_->fast_finder : work_->best_finder;
+    std::optional<match_finder> &slot = fast ? work_->fast_finder : work_->best_finder;
     if (!slot) {
         if (fast) {
             slot.emplace(4, 15, 12, 16); // depth, hash bits, pair bits, nice length
@@ -254,8 +254,8 @@ bool encoder::encode(const encode_options& options, const read_function& read,
             slot.emplace(256, 15, 16);
         }
     }
-    match_finder& finder = *slot;
-    std::vector<std::uint8_t>& buffer = work_->buffer;
+    match_finder &finder = *slot;
+    std::vector<std::uint8_t> &buffer = work_->buffer;
     const code_costs costs(options.literals, options.dict_bits);
     token_writer out(costs, options.literals, write);
     const bool ascii = options.literals == literal_coding::ascii;
@@ -283,10 +283,9 @@ bool encoder::encode(const encode_options& options, const read_function& read,
     fill_to(parse_chunk_size + lookahead);
     finder.start(64u << options.dict_bits);
     for (;;) {
-        const std::uint32_t end =
-            available - start <= parse_chunk_size && input_ended
-                ? available
-                : start + static_cast<std::uint32_t>(parse_chunk_size);
+        const std::uint32_t end = available - start <= parse_chunk_size && input_ended
+                                      ? available
+                                      : start + static_cast<std::uint32_t>(parse_chunk_size);
         finder.set_extent(buffer.data(), available, end);
         const chunk_view chunk{buffer.data(), start, end};
         if (fast) {
@@ -316,9 +315,9 @@ bool encoder::encode(const encode_options& options, const read_function& read,
 }
 
 std::vector<std::uint8_t> encoder::encode(std::span<const std::uint8_t> input,
-                                          const encode_options& options) {
+                                          const encode_options &options) {
     std::size_t offset = 0;
-    auto read = [&](std::uint8_t* buffer, std::size_t capacity) {
+    auto read = [&](std::uint8_t *buffer, std::size_t capacity) {
         const std::size_t n = std::min(capacity, input.size() - offset);
         if (n != 0) {
             std::memcpy(buffer, input.data() + offset, n);
@@ -327,7 +326,7 @@ std::vector<std::uint8_t> encoder::encode(std::span<const std::uint8_t> input,
         return n;
     };
     std::vector<std::uint8_t> stream;
-    auto write = [&](const std::uint8_t* data, std::size_t size) {
+    auto write = [&](const std::uint8_t *data, std::size_t size) {
         stream.insert(stream.end(), data, data + size);
         return true;
     };
@@ -336,7 +335,7 @@ std::vector<std::uint8_t> encoder::encode(std::span<const std::uint8_t> input,
 }
 
 std::vector<std::uint8_t> implode_encode(std::span<const std::uint8_t> input,
-                                         const encode_options& options) {
+                                         const encode_options &options) {
     encoder e;
     return e.encode(input, options);
 }

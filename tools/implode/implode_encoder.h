@@ -42,8 +42,8 @@ inline constexpr std::size_t parse_chunk_size = std::size_t{1} << 20;
 
 // Input: places up to `capacity` bytes at `buffer` and returns how many; 0
 // at the end of the input.  Output: takes `size` bytes, false on failure.
-using read_function = std::function<std::size_t(std::uint8_t* buffer, std::size_t capacity)>;
-using write_function = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+using read_function = std::function<std::size_t(std::uint8_t *buffer, std::size_t capacity)>;
+using write_function = std::function<bool(const std::uint8_t *data, std::size_t size)>;
 
 // Encodes one input after another; keeps its buffers and tables between
 // them, so that many short inputs cost little.
@@ -51,18 +51,18 @@ class encoder {
   public:
     encoder();
     ~encoder();
-    encoder(const encoder&) = delete;
-    encoder& operator=(const encoder&) = delete;
+    encoder(const encoder &) = delete;
+    encoder &operator=(const encoder &) = delete;
 
     // Encodes everything `read` delivers and writes the stream through
     // `write`.  Returns false when a write failed (the stream is then
     // incomplete and encoding stopped).  Throws std::invalid_argument when
     // dict_bits is not 4, 5 or 6.
-    bool encode(const encode_options& options, const read_function& read,
-                const write_function& write);
+    bool encode(const encode_options &options, const read_function &read,
+                const write_function &write);
 
     std::vector<std::uint8_t> encode(std::span<const std::uint8_t> input,
-                                     const encode_options& options);
+                                     const encode_options &options);
 
   private:
     struct workspace;
@@ -71,6 +71,6 @@ class encoder {
 
 // Encodes one input with an encoder of its own.
 std::vector<std::uint8_t> implode_encode(std::span<const std::uint8_t> input,
-                                         const encode_options& options = {});
+                                         const encode_options &options = {});
 
 } // namespace implode

@@ -31,13 +31,13 @@ constexpr int exit_software = 70;
 constexpr int exit_cant_create = 73;
 constexpr int exit_io = 74;
 
-constexpr const char* main_usage =
+constexpr const char *main_usage =
     "usage: implode compress [--ascii] [--dict 4|5|6] [--level fast|best] IN OUT\n"
     "       implode decompress [--trace] [--keep-partial] IN OUT\n"
     "       implode info IN\n"
     "Use '-' for standard input or output. 'implode COMMAND --help' for details.\n";
 
-constexpr const char* compress_usage =
+constexpr const char *compress_usage =
     "usage: implode compress [--ascii] [--dict 4|5|6] [--level fast|best] IN OUT\n"
     "Compresses IN into an implode stream in OUT.\n"
     "  --ascii          code literals with the fixed ASCII code (default: binary)\n"
@@ -48,7 +48,7 @@ constexpr const char* compress_usage =
     "the input's size.  OUT appears only when the whole stream was written.\n"
     "Exit status: 0 on success, 64 or above on a usage, file or I/O error.\n";
 
-constexpr const char* decompress_usage =
+constexpr const char *decompress_usage =
     "usage: implode decompress [--trace] [--keep-partial] IN OUT\n"
     "Decodes the implode stream IN into OUT.\n"
     "  --trace          print every decoder callback to stderr: 'read N' (bytes\n"
@@ -61,14 +61,14 @@ constexpr const char* decompress_usage =
     "2 = bad literal mode, 3 = input of 4 bytes or fewer, 4 = input ended before\n"
     "the end marker; 64 or above on a usage, file or I/O error.\n";
 
-constexpr const char* info_usage =
+constexpr const char *info_usage =
     "usage: implode info IN\n"
     "Prints the header fields, the compressed size, the decoded size and the\n"
     "decoder's result for the implode stream IN.\n"
     "Exit status: the decoder's result (0 to 4), 64 or above on a usage, file\n"
     "or I/O error.\n";
 
-const char* result_reason(int result) {
+const char *result_reason(int result) {
     switch (result) {
     case implode_ok:
         return "complete";
@@ -85,27 +85,29 @@ const char* result_reason(int result) {
     }
 }
 
-int usage_error(const std::string& message, const char* usage) {
+int usage_error(const std::string &message, const char *usage) {
     std::fprintf(stderr, "implode: %s\n%s", message.c_str(), usage);
     return exit_usage;
 }
 
-bool is_help(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+bool is_help(std::string_view arg) {
+    return arg == "--help" || arg == "-h";
+}
 
-int read_error(const implode_tool::input_file& in) {
+int read_error(const implode_tool::input_file &in) {
     std::fprintf(stderr, "implode: cannot read '%s': %s\n", in.path().c_str(),
                  std::strerror(in.error()));
     return exit_io;
 }
 
-int write_error(const implode_tool::output_file& out) {
+int write_error(const implode_tool::output_file &out) {
     std::fprintf(stderr, "implode: cannot write '%s': %s\n", out.path().c_str(),
                  std::strerror(out.error()));
     return exit_io;
 }
 
 // Opens IN, refusing a folder.  0, or the exit code after saying why.
-int open_input(implode_tool::input_file& in) {
+int open_input(implode_tool::input_file &in) {
     if (!in.open()) {
         std::fprintf(stderr, "implode: cannot open '%s': %s\n", in.path().c_str(),
                      std::strerror(in.error()));
@@ -121,7 +123,7 @@ int open_input(implode_tool::input_file& in) {
 
 // Opens OUT unless it names the same file as IN.  0, or the exit code after
 // saying why.
-int open_output(const implode_tool::input_file& in, implode_tool::output_file& out) {
+int open_output(const implode_tool::input_file &in, implode_tool::output_file &out) {
     if (in.same_file_as_output(out.path())) {
         std::fprintf(stderr,
                      "implode: '%s' and '%s' are the same file: writing one would destroy "
@@ -139,14 +141,14 @@ int open_output(const implode_tool::input_file& in, implode_tool::output_file& o
 
 // State shared with the decoder's callbacks.
 struct decode_context {
-    implode_tool::input_file* in = nullptr;
-    implode_tool::output_file* out = nullptr; // null: count only
+    implode_tool::input_file *in = nullptr;
+    implode_tool::output_file *out = nullptr; // null: count only
     bool trace = false;
     std::uint64_t decoded = 0;
 };
 
-std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* ctx = static_cast<decode_context*>(param);
+std::uint32_t on_read(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *ctx = static_cast<decode_context *>(param);
     const auto n = static_cast<std::uint32_t>(ctx->in->read(buffer, *size));
     if (ctx->trace) {
         std::fprintf(stderr, "read %u\n", n);
@@ -154,8 +156,8 @@ std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
     return n;
 }
 
-int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* ctx = static_cast<decode_context*>(param);
+int on_write(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *ctx = static_cast<decode_context *>(param);
     if (ctx->trace) {
         std::fprintf(stderr, "write %u\n", *size);
     }
@@ -168,11 +170,11 @@ int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
 
 implode_work_area work_area; // static storage: zero-filled, one decode at a time
 
-int run_compress(const std::vector<std::string>& args) {
+int run_compress(const std::vector<std::string> &args) {
     implode::encode_options options;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+        const std::string &a = args[i];
         if (is_help(a)) {
             std::fputs(compress_usage, stdout);
             return 0;
@@ -183,7 +185,7 @@ int run_compress(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) {
                 return usage_error("--dict needs 4, 5 or 6", compress_usage);
             }
-            const std::string& v = args[++i];
+            const std::string &v = args[++i];
             if (v != "4" && v != "5" && v != "6") {
                 return usage_error("--dict needs 4, 5 or 6", compress_usage);
             }
@@ -192,7 +194,7 @@ int run_compress(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) {
                 return usage_error("--level needs fast or best", compress_usage);
             }
-            const std::string& v = args[++i];
+            const std::string &v = args[++i];
             if (v == "fast") {
                 options.level = implode::encode_level::fast;
             } else if (v == "best") {
@@ -219,8 +221,9 @@ int run_compress(const std::vector<std::string>& args) {
     }
     implode::encoder encoder;
     const bool written = encoder.encode(
-        options, [&](std::uint8_t* buffer, std::size_t capacity) { return in.read(buffer, capacity); },
-        [&](const std::uint8_t* data, std::size_t size) { return out.write(data, size); });
+        options,
+        [&](std::uint8_t *buffer, std::size_t capacity) { return in.read(buffer, capacity); },
+        [&](const std::uint8_t *data, std::size_t size) { return out.write(data, size); });
     if (in.failed()) {
         out.discard();
         return read_error(in);
@@ -232,11 +235,11 @@ int run_compress(const std::vector<std::string>& args) {
     return 0;
 }
 
-int run_decompress(const std::vector<std::string>& args) {
+int run_decompress(const std::vector<std::string> &args) {
     bool trace = false;
     bool keep_partial = false;
     std::vector<std::string> files;
-    for (const std::string& a : args) {
+    for (const std::string &a : args) {
         if (is_help(a)) {
             std::fputs(decompress_usage, stdout);
             return 0;
@@ -292,9 +295,9 @@ int run_decompress(const std::vector<std::string>& args) {
     return result;
 }
 
-int run_info(const std::vector<std::string>& args) {
+int run_info(const std::vector<std::string> &args) {
     std::vector<std::string> files;
-    for (const std::string& a : args) {
+    for (const std::string &a : args) {
         if (is_help(a)) {
             std::fputs(info_usage, stdout);
             return 0;
@@ -320,7 +323,9 @@ int run_info(const std::vector<std::string>& args) {
         const unsigned mode = header[0];
         const unsigned k = header[1];
         std::printf("literal mode: %u (%s)\n", mode,
-                    mode == 0 ? "binary" : mode == 1 ? "ascii" : "invalid");
+                    mode == 0   ? "binary"
+                    : mode == 1 ? "ascii"
+                                : "invalid");
         if (k >= 4 && k <= 6) {
             std::printf("dictionary bits: %u (%u bytes)\n", k, 64u << k);
         } else {
@@ -348,7 +353,7 @@ int run_info(const std::vector<std::string>& args) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc < 2) {
         std::fputs(main_usage, stderr);
         return exit_usage;
@@ -369,7 +374,7 @@ int main(int argc, char** argv) {
         if (command == "info") {
             return run_info(args);
         }
-    } catch (const std::exception& e) {
+    } catch (const std::exception &e) {
         std::fprintf(stderr, "implode: %s\n", e.what());
         return exit_software;
     }

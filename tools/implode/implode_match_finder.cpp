@@ -55,8 +55,8 @@ void match_finder::finish() {
 }
 
 void match_finder::rebase(std::uint32_t shift) {
-    auto move_down = [shift](std::vector<std::int32_t>& table) {
-        for (std::int32_t& p : table) {
+    auto move_down = [shift](std::vector<std::int32_t> &table) {
+        for (std::int32_t &p : table) {
             p = p != no_pos && static_cast<std::uint32_t>(p) >= shift
                     ? static_cast<std::int32_t>(static_cast<std::uint32_t>(p) - shift)
                     : no_pos;
@@ -69,8 +69,7 @@ void match_finder::rebase(std::uint32_t shift) {
     rebased_ = true;
 }
 
-unsigned match_finder::common_length(const std::uint8_t* a, const std::uint8_t* b,
-                                     unsigned limit) {
+unsigned match_finder::common_length(const std::uint8_t *a, const std::uint8_t *b, unsigned limit) {
     unsigned len = 0;
     while (len + 8 <= limit) {
         std::uint64_t x;

@@ -45,7 +45,7 @@ class match_finder {
 
     // The input buffer (it may have moved since the last call), the bytes
     // present and where copies must end (limit <= available).
-    void set_extent(const std::uint8_t* data, std::uint32_t available, std::uint32_t limit) {
+    void set_extent(const std::uint8_t *data, std::uint32_t available, std::uint32_t limit) {
         data_ = data;
         available_ = available;
         limit_ = limit;
@@ -97,13 +97,13 @@ class match_finder {
     // Calls visit(length, distance) for candidates of length 3 or more in
     // order of increasing distance, each one longer than all before it.
     // Positions below pos must have been inserted.  Returns the longest.
-    template <typename Visit> match search(std::uint32_t pos, Visit&& visit) const {
+    template <typename Visit> match search(std::uint32_t pos, Visit &&visit) const {
         match best;
         const std::uint32_t limit = max_length_at(pos);
         if (limit < 3) {
             return best;
         }
-        const std::uint8_t* cur = data_ + pos;
+        const std::uint8_t *cur = data_ + pos;
         std::int32_t cand = head_[hash3(pos)];
         unsigned best_len = 2;
         for (unsigned tries = depth_; cand != no_pos && tries != 0;
@@ -112,7 +112,7 @@ class match_finder {
             if (distance > window_) {
                 break;
             }
-            const std::uint8_t* ref = data_ + cand;
+            const std::uint8_t *ref = data_ + cand;
             if (ref[best_len] != cur[best_len] || ref[0] != cur[0] || ref[1] != cur[1]) {
                 continue;
             }
@@ -133,7 +133,7 @@ class match_finder {
     static constexpr std::int32_t no_pos = -1;
 
     std::uint32_t hash3(std::uint32_t pos) const {
-        const std::uint8_t* p = data_ + pos;
+        const std::uint8_t *p = data_ + pos;
         const std::uint32_t v = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
         return (v * 2654435761u) >> hash_shift_;
     }
@@ -144,9 +144,9 @@ class match_finder {
         const std::uint32_t v = pair(pos);
         return pair_hashed_ ? (v * 2654435761u) >> pair_shift_ : v;
     }
-    static unsigned common_length(const std::uint8_t* a, const std::uint8_t* b, unsigned limit);
+    static unsigned common_length(const std::uint8_t *a, const std::uint8_t *b, unsigned limit);
 
-    const std::uint8_t* data_ = nullptr;
+    const std::uint8_t *data_ = nullptr;
     std::uint32_t available_ = 0;
     std::uint32_t limit_ = 0;
     unsigned window_ = 0;

@@ -34,7 +34,7 @@ struct code_costs {
 // output in blocks.
 class bit_sink {
   public:
-    explicit bit_sink(const write_function& write) : write_(write) {}
+    explicit bit_sink(const write_function &write) : write_(write) {}
 
     void put(std::uint32_t value, unsigned count) {
         acc_ |= static_cast<std::uint64_t>(value) << fill_;
@@ -80,7 +80,7 @@ class bit_sink {
         out_.clear();
     }
 
-    const write_function& write_;
+    const write_function &write_;
     std::vector<std::uint8_t> out_;
     std::uint64_t written_ = 0;
     std::uint64_t acc_ = 0;
@@ -90,11 +90,12 @@ class bit_sink {
 
 class token_writer {
   public:
-    token_writer(const code_costs& costs, literal_coding coding, const write_function& write);
+    token_writer(const code_costs &costs, literal_coding coding, const write_function &write);
 
     void literal(std::uint8_t byte) {
         if (ascii_) {
-            sink_.put(static_cast<std::uint32_t>(ascii_codes[byte]) << 1, 1u + ascii_code_bits[byte]);
+            sink_.put(static_cast<std::uint32_t>(ascii_codes[byte]) << 1,
+                      1u + ascii_code_bits[byte]);
         } else {
             sink_.put(static_cast<std::uint32_t>(byte) << 1, 9);
         }
@@ -108,7 +109,7 @@ class token_writer {
     bool ok() const { return sink_.ok(); }
 
   private:
-    const code_costs& costs_;
+    const code_costs &costs_;
     bool ascii_;
     bit_sink sink_;
 };

@@ -35,18 +35,18 @@ bool input_file::is_directory() const {
     return fstat(fileno(file_), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool input_file::same_file_as_output(const std::string& output_path) const {
+bool input_file::same_file_as_output(const std::string &output_path) const {
     struct stat in {};
     struct stat out {};
     if (fstat(fileno(file_), &in) != 0) {
         return false;
     }
-    const int found = output_path == "-" ? fstat(STDOUT_FILENO, &out)
-                                         : stat(output_path.c_str(), &out);
+    const int found =
+        output_path == "-" ? fstat(STDOUT_FILENO, &out) : stat(output_path.c_str(), &out);
     return found == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-std::size_t input_file::read(std::uint8_t* buffer, std::size_t capacity) {
+std::size_t input_file::read(std::uint8_t *buffer, std::size_t capacity) {
     std::size_t n = 0;
     if (!peeked_.empty()) {
         n = std::min(capacity, peeked_.size());

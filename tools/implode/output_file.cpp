@@ -73,7 +73,7 @@ bool output_file::open() {
     return true;
 }
 
-bool output_file::write(const std::uint8_t* data, std::size_t size) {
+bool output_file::write(const std::uint8_t *data, std::size_t size) {
     if (failed()) {
         return false;
     }
@@ -100,7 +100,7 @@ bool output_file::commit() {
         return false;
     }
     if (owned_) {
-        std::FILE* f = file_;
+        std::FILE *f = file_;
         file_ = nullptr;
         if (std::fclose(f) != 0) {
             fail();

@@ -17,13 +17,13 @@ class output_file {
     explicit output_file(std::string path) : path_(std::move(path)) {}
     // Discards the output unless it was committed.
     ~output_file();
-    output_file(const output_file&) = delete;
-    output_file& operator=(const output_file&) = delete;
+    output_file(const output_file &) = delete;
+    output_file &operator=(const output_file &) = delete;
 
     // false with error() set.
     bool open();
     // false once a write has failed; the first failure's error() stays.
-    bool write(const std::uint8_t* data, std::size_t size);
+    bool write(const std::uint8_t *data, std::size_t size);
     // Flushes and syncs the data, closes the file and renames it into place;
     // false with error() set.
     bool commit();
@@ -32,14 +32,14 @@ class output_file {
 
     bool failed() const { return error_ != 0; }
     int error() const { return error_; }
-    const std::string& path() const { return path_; }
+    const std::string &path() const { return path_; }
 
   private:
     void fail();
 
     std::string path_;
     std::string temporary_; // empty: written in place
-    std::FILE* file_ = nullptr;
+    std::FILE *file_ = nullptr;
     bool owned_ = false;
     bool done_ = false;
     int error_ = 0;

@@ -82,7 +82,7 @@ std::vector<pixel> draw(int size) {
                         ++symbol;
                 }
             }
-            pixel& out = image[static_cast<std::size_t>(y) * size + x];
+            pixel &out = image[static_cast<std::size_t>(y) * size + x];
             if (background == 0)
                 continue;
             // Blue, lighter at the top.
@@ -98,12 +98,12 @@ std::vector<pixel> draw(int size) {
     return image;
 }
 
-void put16(std::vector<std::uint8_t>& out, unsigned value) {
+void put16(std::vector<std::uint8_t> &out, unsigned value) {
     out.push_back(static_cast<std::uint8_t>(value));
     out.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
-void put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+void put32(std::vector<std::uint8_t> &out, std::uint32_t value) {
     put16(out, value & 0xFFFF);
     put16(out, value >> 16);
 }
@@ -126,7 +126,7 @@ std::vector<std::uint8_t> icon_image(int size) {
         put32(out, 0); // resolution and palette: unused
     for (int y = size - 1; y >= 0; --y) {
         for (int x = 0; x < size; ++x) {
-            const pixel& p = image[static_cast<std::size_t>(y) * size + x];
+            const pixel &p = image[static_cast<std::size_t>(y) * size + x];
             out.insert(out.end(), {p.b, p.g, p.r, p.a});
         }
     }
@@ -162,20 +162,20 @@ std::vector<std::uint8_t> icon_file() {
         put32(out, offset);
         offset += static_cast<std::uint32_t>(images[i].size());
     }
-    for (const auto& image : images)
+    for (const auto &image : images)
         out.insert(out.end(), image.begin(), image.end());
     return out;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 2) {
         std::fputs("usage: draw_launcher_icon OUT.ico\n", stderr);
         return 64;
     }
     const std::vector<std::uint8_t> icon = icon_file();
-    std::FILE* file = std::fopen(argv[1], "wb");
+    std::FILE *file = std::fopen(argv[1], "wb");
     if (file == nullptr || std::fwrite(icon.data(), 1, icon.size(), file) != icon.size() ||
         std::fclose(file) != 0) {
         std::fprintf(stderr, "draw_launcher_icon: cannot write '%s': %s\n", argv[1],

@@ -35,18 +35,18 @@ constexpr int exit_bad_payload = 65;
 constexpr int exit_no_input = 66;
 constexpr int exit_cant_create = 73;
 
-constexpr const char* usage_text =
+constexpr const char *usage_text =
     "usage: payload_figures header INSTALLER INSTALLER_STREAM DATA DATA_STREAM OUT.h\n"
     "       payload_figures data-header DATA OUT.h\n"
     "       payload_figures embed NAME STREAM OUT.cpp\n";
 
-int fail(int code, const std::string& message) {
+int fail(int code, const std::string &message) {
     std::fprintf(stderr, "payload_figures: %s\n", message.c_str());
     return code;
 }
 
 // The size of a file that must exist, or a failure exit code.
-int file_size(const std::string& path, std::uint64_t& size) {
+int file_size(const std::string &path, std::uint64_t &size) {
     std::error_code error;
     size = std::filesystem::file_size(path, error);
     if (error)
@@ -56,7 +56,7 @@ int file_size(const std::string& path, std::uint64_t& size) {
 
 // Writes `text` to `path` through a temporary file, so that a failed run
 // leaves no output that looks complete.
-int write_output(const std::string& path, const std::string& text) {
+int write_output(const std::string &path, const std::string &text) {
     const std::string temporary = path + ".part";
     std::error_code error;
     {
@@ -79,7 +79,7 @@ int write_output(const std::string& path, const std::string& text) {
     return 0;
 }
 
-std::string file_name(const std::string& path) {
+std::string file_name(const std::string &path) {
     return std::filesystem::path(path).filename().string();
 }
 
@@ -89,11 +89,11 @@ std::string hex32(std::uint32_t value) {
     return text;
 }
 
-int write_figures_header(const std::vector<std::string>& args) {
-    const std::string& installer = args[0];
-    const std::string& installer_stream = args[1];
-    const std::string& data = args[2];
-    const std::string& data_stream = args[3];
+int write_figures_header(const std::vector<std::string> &args) {
+    const std::string &installer = args[0];
+    const std::string &installer_stream = args[1];
+    const std::string &data = args[2];
+    const std::string &data_stream = args[3];
 
     payload_sizes sizes{};
     for (auto [path, size] :
@@ -159,8 +159,8 @@ int write_figures_header(const std::vector<std::string>& args) {
     return write_output(args[4], h.str());
 }
 
-int write_data_header(const std::vector<std::string>& args) {
-    const std::string& data = args[0];
+int write_data_header(const std::vector<std::string> &args) {
+    const std::string &data = args[0];
     std::uint64_t size = 0;
     if (int code = file_size(data, size); code != 0)
         return code;
@@ -199,9 +199,9 @@ bool is_identifier(std::string_view name) {
     return true;
 }
 
-int write_byte_array(const std::vector<std::string>& args) {
-    const std::string& name = args[0];
-    const std::string& stream = args[1];
+int write_byte_array(const std::vector<std::string> &args) {
+    const std::string &name = args[0];
+    const std::string &stream = args[1];
     if (!is_identifier(name))
         return fail(exit_usage, "'" + name + "' is not a C++ name");
     std::ifstream in(stream, std::ios::binary);
@@ -241,7 +241,7 @@ int write_byte_array(const std::vector<std::string>& args) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     const std::vector<std::string> args(argv + (argc > 1 ? 2 : argc), argv + argc);
     const std::string_view command = argc > 1 ? argv[1] : "";
     if (command == "header" && args.size() == 5)

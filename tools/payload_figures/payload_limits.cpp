@@ -9,7 +9,7 @@ constexpr std::uint64_t largest_32_bit_size = std::numeric_limits<std::uint32_t>
 constexpr std::uint64_t largest_request_total = std::numeric_limits<std::int32_t>::max();
 constexpr std::uint64_t request_size = 2048;
 
-std::string sentence(const char* format, const char* what, unsigned long long size,
+std::string sentence(const char *format, const char *what, unsigned long long size,
                      unsigned long long limit) {
     char text[256];
     std::snprintf(text, sizeof text, format, what, size, limit);
@@ -22,7 +22,7 @@ std::uint64_t most_bytes_requested(std::uint64_t stream_size) {
     return (stream_size / request_size + 2) * request_size;
 }
 
-std::string input_size_problem(const char* what, std::uint64_t size) {
+std::string input_size_problem(const char *what, std::uint64_t size) {
     if (size <= largest_32_bit_size)
         return {};
     return sentence("the %s file is %llu bytes; a launcher carries files of at most %llu bytes "
@@ -30,13 +30,13 @@ std::string input_size_problem(const char* what, std::uint64_t size) {
                     what, size, largest_32_bit_size);
 }
 
-std::string payload_size_problem(const payload_sizes& sizes) {
+std::string payload_size_problem(const payload_sizes &sizes) {
     if (std::string problem = input_size_problem("installer", sizes.installer_decoded);
         !problem.empty())
         return problem;
     if (std::string problem = input_size_problem("data", sizes.data_decoded); !problem.empty())
         return problem;
-    const char* const stream_format = "the %s payload compresses to %llu bytes; a payload's length "
+    const char *const stream_format = "the %s payload compresses to %llu bytes; a payload's length "
                                       "is at most %llu bytes (32 bits)";
     if (sizes.installer_stream > largest_32_bit_size)
         return sentence(stream_format, "installer", sizes.installer_stream, largest_32_bit_size);

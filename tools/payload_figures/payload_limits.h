@@ -21,8 +21,8 @@ std::uint64_t most_bytes_requested(std::uint64_t stream_size);
 
 // Empty when a launcher can carry payloads of these sizes; otherwise what is
 // too large, in a sentence for the packager.
-std::string payload_size_problem(const payload_sizes& sizes);
+std::string payload_size_problem(const payload_sizes &sizes);
 
 // The same for one file that is to become a payload, before it is compressed:
 // its size must fit the launcher's 32-bit decoded size. `what` names it.
-std::string input_size_problem(const char* what, std::uint64_t size);
+std::string input_size_problem(const char *what, std::uint64_t size);

@@ -12,11 +12,11 @@
 namespace {
 
 struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE *file) const { std::fclose(file); }
 };
 using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
-file_ptr open_for_reading(const std::string& path, std::string& error) {
+file_ptr open_for_reading(const std::string &path, std::string &error) {
     file_ptr file(std::fopen(path.c_str(), "rb"));
     if (!file)
         error = "cannot open '" + path + "': " + std::strerror(errno);
@@ -24,10 +24,10 @@ file_ptr open_for_reading(const std::string& path, std::string& error) {
 }
 
 struct comparison {
-    comparison(std::FILE* stream_file, std::FILE* input_file)
+    comparison(std::FILE *stream_file, std::FILE *input_file)
         : stream(stream_file), input(input_file) {}
-    std::FILE* stream;
-    std::FILE* input;
+    std::FILE *stream;
+    std::FILE *input;
     bool read_failed = false;
     bool differs = false;
     std::uint64_t first_difference = 0;
@@ -35,16 +35,16 @@ struct comparison {
     std::vector<std::uint8_t> expected = std::vector<std::uint8_t>(implode_block_size);
 };
 
-std::uint32_t read_stream(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* c = static_cast<comparison*>(param);
+std::uint32_t read_stream(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *c = static_cast<comparison *>(param);
     const std::size_t n = std::fread(buffer, 1, *size, c->stream);
     if (n < *size && std::ferror(c->stream) != 0)
         c->read_failed = true;
     return static_cast<std::uint32_t>(n);
 }
 
-int compare_block(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* c = static_cast<comparison*>(param);
+int compare_block(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *c = static_cast<comparison *>(param);
     const std::uint32_t count = *size;
     if (!c->differs) {
         const std::size_t n = std::fread(c->expected.data(), 1, count, c->input);
@@ -65,7 +65,7 @@ int compare_block(std::uint8_t* buffer, std::uint32_t* size, void* param) {
 
 } // namespace
 
-bool measure_file(const std::string& path, decoded_figures& figures, std::string& error) {
+bool measure_file(const std::string &path, decoded_figures &figures, std::string &error) {
     file_ptr file = open_for_reading(path, error);
     if (!file)
         return false;
@@ -85,8 +85,8 @@ bool measure_file(const std::string& path, decoded_figures& figures, std::string
     return true;
 }
 
-bool check_stream_decodes_to(const std::string& stream_path, const std::string& input_path,
-                             decoded_figures& figures, std::string& error) {
+bool check_stream_decodes_to(const std::string &stream_path, const std::string &input_path,
+                             decoded_figures &figures, std::string &error) {
     file_ptr stream = open_for_reading(stream_path, error);
     if (!stream)
         return false;

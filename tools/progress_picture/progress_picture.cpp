@@ -14,14 +14,14 @@
 
 namespace {
 
-const char* const usage_text =
+const char *const usage_text =
     "usage: progress_picture [--value PIXELS] [--status TEXT] OUT.png\n"
     "Draws the progress window at a progress value (bar length in pixels, 0 to 300)\n"
     "with a status line, and writes its client area to OUT.png.\n";
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     long value = 150;
     std::string status = "Setup is preparing the Kelvara installation wizard.";
     std::string out;
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     ShowWindow(progress_window, SW_SHOW);
     UpdateWindow(progress_window);
 
-    for (const std::string& fault : sim::faults())
+    for (const std::string &fault : sim::faults())
         std::fprintf(stderr, "progress_picture: %s\n", fault.c_str());
     if (!sim::write_png(progress_window, out)) {
         std::fprintf(stderr, "progress_picture: cannot write %s\n", out.c_str());

@@ -6,7 +6,7 @@
 namespace {
 
 // Index just past the call at `i` and everything nested in it.
-size_t end_of(const std::vector<sim::Call>& calls, size_t i) {
+size_t end_of(const std::vector<sim::Call> &calls, size_t i) {
     size_t j = i + 1;
     while (j < calls.size() && calls[j].depth > calls[i].depth)
         ++j;
@@ -15,8 +15,8 @@ size_t end_of(const std::vector<sim::Call>& calls, size_t i) {
 
 // Work the extraction repeats for every block: nothing a person needs to see
 // one by one.
-bool routine(const std::vector<sim::Call>& calls, size_t i) {
-    const sim::Call& c = calls[i];
+bool routine(const std::vector<sim::Call> &calls, size_t i) {
+    const sim::Call &c = calls[i];
     const bool has_nested = end_of(calls, i) != i + 1;
     if (c.name == "_write" || c.name == "InvalidateRgn" || c.name == "UpdateWindow")
         return true;
@@ -38,16 +38,16 @@ std::string with_thousands(uint64_t n) {
     return digits;
 }
 
-std::string line(const sim::Call& c) {
+std::string line(const sim::Call &c) {
     return stamp(c.time_ms) + std::string(static_cast<size_t>(2 * c.depth), ' ') + c.text() + "\n";
 }
 
 // One line for the stretch [from, to) of routine calls.
-std::string summary(const std::vector<sim::Call>& calls, size_t from, size_t to) {
+std::string summary(const std::vector<sim::Call> &calls, size_t from, size_t to) {
     uint64_t writes = 0, bytes = 0, repaints = 0, requests = 0, looks = 0, waits = 0;
     long bar = -1;
     for (size_t i = from; i < to; ++i) {
-        const sim::Call& c = calls[i];
+        const sim::Call &c = calls[i];
         if (c.name == "_write" && c.depth == calls[from].depth) {
             ++writes;
             bytes += std::strtoull(c.args.substr(c.args.find(", ") + 2).c_str(), nullptr, 10);
@@ -90,7 +90,7 @@ std::string summary(const std::vector<sim::Call>& calls, size_t from, size_t to)
 
 } // namespace
 
-std::string condensed_trace(const std::vector<sim::Call>& calls) {
+std::string condensed_trace(const std::vector<sim::Call> &calls) {
     std::string out;
     size_t i = 0;
     while (i < calls.size()) {

@@ -9,4 +9,4 @@
 #include <string>
 #include <vector>
 
-std::string condensed_trace(const std::vector<sim::Call>& calls);
+std::string condensed_trace(const std::vector<sim::Call> &calls);

@@ -26,7 +26,7 @@ const char run_usage[] =
     "Exit status: 0 when the run ended and the simulated desktop saw nothing amiss,\n"
     "64 for a mistake on the command line, 70 otherwise.\n";
 
-std::optional<uint64_t> parse_count(const std::string& text, bool suffixes) {
+std::optional<uint64_t> parse_count(const std::string &text, bool suffixes) {
     if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])))
         return std::nullopt;
     uint64_t value = 0;
@@ -43,18 +43,27 @@ std::optional<uint64_t> parse_count(const std::string& text, bool suffixes) {
         return std::nullopt;
     int shift = 0;
     switch (std::toupper(static_cast<unsigned char>(text[i]))) {
-    case 'K': shift = 10; break;
-    case 'M': shift = 20; break;
-    case 'G': shift = 30; break;
-    case 'T': shift = 40; break;
-    default: return std::nullopt;
+    case 'K':
+        shift = 10;
+        break;
+    case 'M':
+        shift = 20;
+        break;
+    case 'G':
+        shift = 30;
+        break;
+    case 'T':
+        shift = 40;
+        break;
+    default:
+        return std::nullopt;
     }
     if (value > (std::numeric_limits<uint64_t>::max() >> shift))
         return std::nullopt;
     return value << shift;
 }
 
-bool parse_run_options(int argc, const char* const* argv, RunOptions& options, std::string& error) {
+bool parse_run_options(int argc, const char *const *argv, RunOptions &options, std::string &error) {
     bool only_arguments = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -65,7 +74,7 @@ bool parse_run_options(int argc, const char* const* argv, RunOptions& options, s
             continue;
         }
         // The value of an option that takes one.
-        auto value = [&](std::string& out) {
+        auto value = [&](std::string &out) {
             if (i + 1 >= argc) {
                 error = option + " needs a value";
                 return false;
@@ -73,7 +82,7 @@ bool parse_run_options(int argc, const char* const* argv, RunOptions& options, s
             out = argv[++i];
             return true;
         };
-        auto count = [&](uint64_t& out, bool suffixes, const char* what) {
+        auto count = [&](uint64_t &out, bool suffixes, const char *what) {
             std::string text;
             if (!value(text))
                 return false;

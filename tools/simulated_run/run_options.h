@@ -22,10 +22,10 @@ struct RunOptions {
 
 // Fills `options` from the arguments; on a mistake, returns false and says
 // what is wrong in `error`.
-bool parse_run_options(int argc, const char* const* argv, RunOptions& options, std::string& error);
+bool parse_run_options(int argc, const char *const *argv, RunOptions &options, std::string &error);
 
 // A whole number of bytes or milliseconds: digits only, with an optional
 // binary suffix K, M, G or T; nothing when it is not one or does not fit.
-std::optional<uint64_t> parse_count(const std::string& text, bool suffixes);
+std::optional<uint64_t> parse_count(const std::string &text, bool suffixes);
 
 extern const char run_usage[];

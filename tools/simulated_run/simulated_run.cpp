@@ -22,7 +22,7 @@ const sim::WindowName progress_window_name{progress_class_name, progress_window_
 const sim::WindowName installer_window_name{installer_class_name, installer_window_title};
 
 // The launcher's temp directory for a TEMP value (or for none).
-std::string temp_directory_for(const RunOptions& options) {
+std::string temp_directory_for(const RunOptions &options) {
     if (options.temp_unset || options.temp.empty())
         return fallback_temp_directory;
     std::string directory = options.temp;
@@ -33,7 +33,7 @@ std::string temp_directory_for(const RunOptions& options) {
 
 // Free space as the drive's counts: whole bytes as clusters of one byte, or
 // larger amounts in clusters of 4096 bytes.
-bool set_free_space(char drive, uint64_t bytes, std::string& error) {
+bool set_free_space(char drive, uint64_t bytes, std::string &error) {
     if (bytes <= 0xFFFFFFFFu) {
         sim::set_drive(drive, 1, 1, static_cast<DWORD>(bytes), 0xFFFFFFFFu);
         return true;
@@ -48,7 +48,7 @@ bool set_free_space(char drive, uint64_t bytes, std::string& error) {
 }
 
 // A program of the world, running from a file put in place for it.
-void start_from_file(const sim::Program& program, const std::string& path) {
+void start_from_file(const sim::Program &program, const std::string &path) {
     sim::make_folder(path.substr(0, path.rfind('\\')));
     sim::put_file(path, std::string("MZ"));
     sim::start_program(program, path, "\"" + path + "\"");
@@ -68,7 +68,7 @@ std::string seconds(uint64_t ms) {
 }
 
 // Windows compares paths without regard to case.
-bool same_path(const std::string& a, const std::string& b) {
+bool same_path(const std::string &a, const std::string &b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
@@ -76,9 +76,9 @@ bool same_path(const std::string& a, const std::string& b) {
 }
 
 // When the data file was closed: the _close of the descriptor its open gave.
-const sim::Call* data_file_closed(const std::string& path) {
-    const sim::Call* open = nullptr;
-    for (const sim::Call& c : sim::calls()) {
+const sim::Call *data_file_closed(const std::string &path) {
+    const sim::Call *open = nullptr;
+    for (const sim::Call &c : sim::calls()) {
         if (c.name == "_open" && same_path(c.path.value_or(""), path))
             open = &c;
         else if (open && c.name == "_close" && c.args == open->result)
@@ -87,11 +87,11 @@ const sim::Call* data_file_closed(const std::string& path) {
     return nullptr;
 }
 
-void print_summary(const std::string& temp, int code, const std::string& picture_note) {
+void print_summary(const std::string &temp, int code, const std::string &picture_note) {
     std::printf("\nsummary\n");
     const std::string installer_path = simulated_demo::installer_path_in(temp);
     const std::string data_path = simulated_demo::data_file_path_in(temp);
-    const sim::ProcessRecord* installer = sim::process("installer");
+    const sim::ProcessRecord *installer = sim::process("installer");
     if (installer && installer->image_path == installer_path)
         std::printf("  installer  %s: %s bytes when started, the carried installer whole (it\n"
                     "             starts only from its exact bytes); deleted at the end: %s\n",
@@ -110,10 +110,10 @@ void print_summary(const std::string& temp, int code, const std::string& picture
     if (installer && installer->image_path == installer_path) {
         std::printf("  installer's command line: %s\n", installer->command_line.c_str());
         uint64_t hide_at = 0;
-        for (const sim::Received& r : installer->received)
+        for (const sim::Received &r : installer->received)
             if (r.message == WM_COMMAND && r.wparam == hide_command && !hide_at)
                 hide_at = r.time_ms;
-        const sim::Call* closed = data_file_closed(data_path);
+        const sim::Call *closed = data_file_closed(data_path);
         if (hide_at)
             std::printf("  hide command received at %s, the data file closed at %s\n",
                         seconds(hide_at).c_str(), closed ? seconds(closed->time_ms).c_str() : "-");
@@ -123,9 +123,9 @@ void print_summary(const std::string& temp, int code, const std::string& picture
     std::printf("  %d read requests of 2048 bytes over both payloads (%s + %s bytes carried)\n",
                 bytes_requested / 2048, with_thousands(installer_payload_length).c_str(),
                 with_thousands(data_payload_length).c_str());
-    for (const sim::MessageBoxShown& box : sim::message_boxes())
+    for (const sim::MessageBoxShown &box : sim::message_boxes())
         std::printf("  message box \"%s\": %s\n", box.caption.c_str(), box.text.c_str());
-    for (const std::string& fault : sim::faults())
+    for (const std::string &fault : sim::faults())
         std::printf("  simulated desktop fault: %s\n", fault.c_str());
     if (!picture_note.empty())
         std::printf("  %s\n", picture_note.c_str());
@@ -134,7 +134,7 @@ void print_summary(const std::string& temp, int code, const std::string& picture
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     RunOptions options;
     std::string error;
     if (!parse_run_options(argc, argv, options, error)) {
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     // speed has it; with writes that take no time, at the end of the run.
     std::string picture_note;
     bool pictured = false;
-    auto take_picture = [&](const char* when) {
+    auto take_picture = [&](const char *when) {
         HWND window = sim::find_window(progress_class_name, progress_window_title);
         if (pictured || !window || !sim::window(window).visible)
             return;
@@ -197,19 +197,21 @@ int main(int argc, char** argv) {
 
     const std::string command_line =
         "launcher.exe" + (options.arguments.empty() ? "" : " " + options.arguments);
-    std::printf("simulated desktop: TEMP=%s, command line: %s\n", 
+    std::printf("simulated desktop: TEMP=%s, command line: %s\n",
                 options.temp_unset ? "(not set)" : options.temp.c_str(), command_line.c_str());
     std::printf("the installer makes its window at once%s; on the hide command it hides the\n"
                 "progress window, creates its marker files and ends 2 s later\n\n",
                 options.installer_shows
                     ? (" and shows the progress window " + std::to_string(options.show_at_ms) +
-                       " ms after its start").c_str()
+                       " ms after its start")
+                          .c_str()
                     : "");
     const int code = sim::run_launcher(command_line.c_str());
     if (!pictured && options.write_bytes_per_ms == 0)
         picture_note = "no picture: with --write-speed 0 the extraction takes no time";
     else if (!pictured && picture_note.empty())
-        picture_note = "no picture: the progress window was not shown halfway through the data file";
+        picture_note =
+            "no picture: the progress window was not shown halfway through the data file";
 
     std::fputs(options.full_trace ? sim::trace().c_str() : condensed_trace(sim::calls()).c_str(),
                stdout);

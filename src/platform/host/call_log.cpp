@@ -78,13 +78,22 @@ Args &Args::lparam(LPARAM value) {
     // address that changes from run to run.
     const char *record = nullptr;
     switch (call_.message.value_or(0)) {
-    case WM_GETMINMAXINFO: record = "&MINMAXINFO"; break;
+    case WM_GETMINMAXINFO:
+        record = "&MINMAXINFO";
+        break;
     case WM_NCCREATE:
-    case WM_CREATE: record = "&CREATESTRUCTA"; break;
-    case WM_NCCALCSIZE: record = call_.wparam.value_or(0) ? "&NCCALCSIZE_PARAMS" : "&RECT"; break;
+    case WM_CREATE:
+        record = "&CREATESTRUCTA";
+        break;
+    case WM_NCCALCSIZE:
+        record = call_.wparam.value_or(0) ? "&NCCALCSIZE_PARAMS" : "&RECT";
+        break;
     case WM_WINDOWPOSCHANGING:
-    case WM_WINDOWPOSCHANGED: record = "&WINDOWPOS"; break;
-    default: break;
+    case WM_WINDOWPOSCHANGED:
+        record = "&WINDOWPOS";
+        break;
+    default:
+        break;
     }
     if (record && value != 0) {
         add(record);

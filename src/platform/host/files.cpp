@@ -402,7 +402,7 @@ void set_write_speed(uint64_t bytes_per_ms) {
     world().files.write_backlog = 0;
 }
 
-void fill_disk_after(const std::string& path, uint64_t bytes) {
+void fill_disk_after(const std::string &path, uint64_t bytes) {
     world().files.budgets.push_back(DiskBudget{path, bytes});
 }
 

@@ -181,13 +181,12 @@ void run_task(size_t id) {
                 m.time = static_cast<DWORD>(now());
                 w.queue.posted.push_back(m);
             } else if (target) {
-                deliver_to_process_window(target, step.message, step.wparam, step.lparam,
-                                          "PostMessageA(" + message_name(step.message) + ", " +
-                                              std::to_string(static_cast<long long>(step.wparam)) +
-                                              ", " +
-                                              std::to_string(static_cast<long long>(step.lparam)) +
-                                              ")",
-                                          nullptr);
+                deliver_to_process_window(
+                    target, step.message, step.wparam, step.lparam,
+                    "PostMessageA(" + message_name(step.message) + ", " +
+                        std::to_string(static_cast<long long>(step.wparam)) + ", " +
+                        std::to_string(static_cast<long long>(step.lparam)) + ")",
+                    nullptr);
             }
             break;
         }

@@ -109,7 +109,7 @@ void add_resource(const std::string &name, const std::string &type, const void *
                   size_t size) {
     // A second registration of a name and type replaces the first, as
     // UpdateResource does in an executable.
-    for (detail::Resource& r : world().resources.entries)
+    for (detail::Resource &r : world().resources.entries)
         if (same_name(r.name, name) && same_name(r.type, type)) {
             r = detail::Resource{name, type, bytes, size};
             return;

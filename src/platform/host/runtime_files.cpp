@@ -173,8 +173,8 @@ int _write(int descriptor, const void *buffer, unsigned int count) {
             translated += bytes[i];
         }
     }
-    const std::string_view out = file.text_mode ? std::string_view(translated)
-                                                : std::string_view(bytes, count);
+    const std::string_view out =
+        file.text_mode ? std::string_view(translated) : std::string_view(bytes, count);
     for (DiskBudget &budget : world().files.budgets) {
         if (!same_name(budget.path, file.windows_path))
             continue;
@@ -195,7 +195,7 @@ int _write(int descriptor, const void *buffer, unsigned int count) {
     }
     file.position = end;
     c.result_number(count);
-    FileSystem& files = world().files;
+    FileSystem &files = world().files;
     if (files.write_bytes_per_ms != 0) {
         files.write_backlog += out.size();
         const uint64_t ms = files.write_backlog / files.write_bytes_per_ms;

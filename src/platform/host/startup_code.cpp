@@ -10,7 +10,8 @@ namespace sim {
 
 std::string argument_string(const std::string &command_line) {
     auto lead = [](unsigned char c) {
-        return detail::world().startup.double_byte && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+        return detail::world().startup.double_byte &&
+               ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
     };
     return argument_string_of(command_line.c_str(), lead);
 }

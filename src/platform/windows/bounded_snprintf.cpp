@@ -4,7 +4,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-int bounded_snprintf(char* buffer, size_t size, const char* format, ...) {
+int bounded_snprintf(char *buffer, size_t size, const char *format, ...) {
     if (size == 0)
         return 0;
     va_list arguments;

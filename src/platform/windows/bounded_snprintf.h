@@ -12,5 +12,5 @@
 // C99's snprintf (result >= size). C99 would give the whole length there;
 // counting it would take msvcrt's _vscprintf, which older versions of the
 // DLL lack (mingw-w64 then links an emulation of 1.5 KB).
-int bounded_snprintf(char* buffer, size_t size, const char* format, ...)
+int bounded_snprintf(char *buffer, size_t size, const char *format, ...)
     __attribute__((format(ms_printf, 3, 4)));

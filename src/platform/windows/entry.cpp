@@ -11,7 +11,9 @@
 
 namespace {
 
-bool is_lead_byte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool is_lead_byte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
 
 // DLLs are looked up in the system folder only, so that none planted beside
 // the launcher or in the temp folder gets into the process. Windows 8 has
@@ -44,7 +46,8 @@ extern "C" __attribute__((force_align_arg_pointer, noreturn)) void launcher_entr
     load_dlls_from_system_folder_only();
     // The process's command line is its own writable copy; WinMain takes
     // a pointer into it, as from the runtime's start-up.
-    char* arguments = const_cast<char*>(argument_string_of(GetCommandLineA(), is_lead_byte));
-    int result = WinMain(GetModuleHandleA(NULL), NULL, arguments, show_command_from_startup_record());
+    char *arguments = const_cast<char *>(argument_string_of(GetCommandLineA(), is_lead_byte));
+    int result =
+        WinMain(GetModuleHandleA(NULL), NULL, arguments, show_command_from_startup_record());
     ExitProcess(static_cast<UINT>(result));
 }

@@ -29,32 +29,31 @@ namespace {
 
 int log_descriptor = -1;
 
-void log_text(const char* text) {
+void log_text(const char *text) {
     _write(log_descriptor, text, static_cast<unsigned int>(strlen(text)));
 }
 
-void log_line(const char* name, const char* value) {
+void log_line(const char *name, const char *value) {
     char line[600];
     snprintf(line, sizeof line, "%s=%s\n", name, value);
     log_text(line);
 }
 
-void log_number(const char* name, long value) {
+void log_number(const char *name, long value) {
     char number[24];
     snprintf(number, sizeof number, "%ld", value);
     log_line(name, number);
 }
 
-void log_hex(const char* name, const char* bytes) {
+void log_hex(const char *name, const char *bytes) {
     char hex[512] = "";
     for (size_t i = 0; bytes[i] != '\0' && 2 * i + 2 < sizeof hex; ++i)
         snprintf(hex + 2 * i, 3, "%02x", static_cast<unsigned char>(bytes[i]));
     log_line(name, hex);
 }
 
-bool open_log(const char* path) {
-    log_descriptor =
-        _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+bool open_log(const char *path) {
+    log_descriptor = _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     return log_descriptor >= 0;
 }
 
@@ -70,8 +69,8 @@ struct Formatted {
 // Checks one case: the text in the buffer, the result, and that nothing was
 // written past size (the bytes from there on keep their filling). With size
 // 0 there is no text to compare.
-void check_format(const char* intent, const Formatted& formatted, size_t size,
-                  const char* expected_text, int expected_result) {
+void check_format(const char *intent, const Formatted &formatted, size_t size,
+                  const char *expected_text, int expected_result) {
     char line[700];
     bool past_end_untouched = true;
     for (size_t i = size; i < size + canary_room; ++i)
@@ -84,14 +83,15 @@ void check_format(const char* intent, const Formatted& formatted, size_t size,
     else if (!terminated)
         snprintf(line, sizeof line, "format: %s: FAILED, not terminated\n", intent);
     else if (!text_as_expected || formatted.returned != expected_result)
-        snprintf(line, sizeof line, "format: %s: FAILED, gave \"%.100s\" and %d, expected \"%.100s\" and %d\n",
-                 intent, formatted.buffer, formatted.returned, expected_text, expected_result);
+        snprintf(line, sizeof line,
+                 "format: %s: FAILED, gave \"%.100s\" and %d, expected \"%.100s\" and %d\n", intent,
+                 formatted.buffer, formatted.returned, expected_text, expected_result);
     else
         snprintf(line, sizeof line, "format: %s: ok\n", intent);
     log_text(line);
 }
 
-void fill(Formatted& formatted) {
+void fill(Formatted &formatted) {
     memset(formatted.buffer, '#', sizeof formatted.buffer - 1);
     formatted.buffer[sizeof formatted.buffer - 1] = '\0';
 }
@@ -137,14 +137,14 @@ void check_formatting() {
 // ---- the child that shows what _putenv passed on ----
 
 int run_child() {
-    const char* log_path = getenv("E2E_PROBE_LOG");
+    const char *log_path = getenv("E2E_PROBE_LOG");
     if (log_path == NULL)
         return 2;
     char child_log[MAX_PATH + 8];
     snprintf(child_log, sizeof child_log, "%s.child", log_path);
     if (!open_log(child_log))
         return 3;
-    const char* inherited = getenv("E2E_PROBE_INHERITED");
+    const char *inherited = getenv("E2E_PROBE_INHERITED");
     log_line("inherited", inherited != NULL ? inherited : "(none)");
     _close(log_descriptor);
     return 0;
@@ -171,7 +171,7 @@ long run_child_after_putenv() {
 // ---- where DLLs are looked up ----
 
 void check_dll_search() {
-    const char* planted = "e2e_planted.dll";
+    const char *planted = "e2e_planted.dll";
     log_number("planted_dll_loaded", LoadLibraryA(planted) != NULL);
     // The program's folder back in the search: the DLL itself loads.
     typedef BOOL(WINAPI * set_default_dll_directories_call)(DWORD flags);
@@ -187,7 +187,7 @@ void check_dll_search() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show) {
     if (strcmp(arguments, "child") == 0)
         return run_child();
-    const char* log_path = getenv("E2E_PROBE_LOG");
+    const char *log_path = getenv("E2E_PROBE_LOG");
     if (log_path == NULL)
         return 2;
     if (!open_log(log_path))
@@ -196,7 +196,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     log_number("show", show);
     log_number("instance_is_module", instance == GetModuleHandleA(NULL));
     log_number("previous_is_null", previous == NULL);
-    const char* value = getenv("e2e_probe_value");
+    const char *value = getenv("e2e_probe_value");
     log_line("value", value != NULL ? value : "(none)");
     check_dll_search();
     log_number("child_exit", run_child_after_putenv());

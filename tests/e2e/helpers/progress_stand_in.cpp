@@ -37,11 +37,11 @@ ULONGLONG deadline = 0;
 bool timed_out = false;
 
 // The text of the installer window's first static control, or its title.
-void installer_text(HWND installer, char* text, int size) {
+void installer_text(HWND installer, char *text, int size) {
     text[0] = '\0';
     HWND label = FindWindowExA(installer, nullptr, "Static", nullptr);
     GetWindowTextA(label != nullptr ? label : installer, text, size);
-    for (char* p = text; *p != '\0'; ++p)
+    for (char *p = text; *p != '\0'; ++p)
         if (*p == '\r' || *p == '\n')
             *p = ' ';
 }
@@ -106,7 +106,7 @@ LRESULT CALLBACK progress_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: e2e_progress_stand_in READY_FILE [--timeout-ms N]\n");
         return 2;

@@ -19,7 +19,7 @@
 
 namespace {
 
-bool write_file(const std::string& path, const void* bytes, DWORD size) {
+bool write_file(const std::string &path, const void *bytes, DWORD size) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -31,18 +31,18 @@ bool write_file(const std::string& path, const void* bytes, DWORD size) {
 }
 
 // The bytes and size of a resource, or null.
-const BYTE* resource_bytes(HMODULE module, LPCSTR name, LPCSTR type, DWORD& size) {
+const BYTE *resource_bytes(HMODULE module, LPCSTR name, LPCSTR type, DWORD &size) {
     HRSRC found = FindResourceA(module, name, type);
     if (found == nullptr)
         return nullptr;
     size = SizeofResource(module, found);
     HGLOBAL loaded = LoadResource(module, found);
-    return loaded != nullptr ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    return loaded != nullptr ? static_cast<const BYTE *>(LockResource(loaded)) : nullptr;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: e2e_resource_probe EXE OUT_DIR\n");
         return 2;
@@ -54,9 +54,9 @@ int main(int argc, char** argv) {
         return 3;
     }
 
-    for (const char* name : {"DATA", "DATA2"}) {
+    for (const char *name : {"DATA", "DATA2"}) {
         DWORD size = 0;
-        const BYTE* bytes = resource_bytes(module, name, "BINARY", size);
+        const BYTE *bytes = resource_bytes(module, name, "BINARY", size);
         if (bytes == nullptr) {
             std::fprintf(stderr, "e2e_resource_probe: no resource %s of type BINARY\n", name);
             return 4;
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     }
 
     DWORD group_size = 0;
-    const BYTE* group =
+    const BYTE *group =
         resource_bytes(module, "ICON1", MAKEINTRESOURCEA(14), group_size); // RT_GROUP_ICON
     if (group == nullptr || group_size < 6) {
         std::fprintf(stderr, "e2e_resource_probe: no group icon ICON1\n");
@@ -79,14 +79,14 @@ int main(int argc, char** argv) {
     std::memcpy(&images, group + 4, sizeof images);
     std::printf("icon_images=%u\n", images);
     for (int size : {16, 32, 48}) {
-        const int id = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(group), TRUE, size, size,
+        const int id = LookupIconIdFromDirectoryEx(const_cast<BYTE *>(group), TRUE, size, size,
                                                    LR_DEFAULTCOLOR);
         DWORD image_size = 0;
-        const BYTE* image =
+        const BYTE *image =
             id != 0 ? resource_bytes(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3), image_size)
                     : nullptr; // RT_ICON
         HICON icon = image != nullptr
-                         ? CreateIconFromResourceEx(const_cast<BYTE*>(image), image_size, TRUE,
+                         ? CreateIconFromResourceEx(const_cast<BYTE *>(image), image_size, TRUE,
                                                     0x00030000, size, size, LR_DEFAULTCOLOR)
                          : nullptr;
         ICONINFO info{};

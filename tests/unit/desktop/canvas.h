@@ -44,7 +44,7 @@ struct Canvas {
         }
     }
 
-    int draw(const std::string& text, RECT area, UINT format = DT_WORDBREAK) const {
+    int draw(const std::string &text, RECT area, UINT format = DT_WORDBREAK) const {
         return DrawTextA(dc, text.c_str(), -1, &area, format);
     }
 

@@ -19,7 +19,7 @@ const std::string sentence = "It is not necessary to wait while the files which 
 
 // Width in pixels of one line of text: the run of filled cell pixels along
 // the cell's top row, where no glyph reaches.
-int measure(const std::string& text) {
+int measure(const std::string &text) {
     Canvas c(1000, 20);
     c.draw(text, RECT{0, 0, 1000, 20}, 0);
     int width = 0;
@@ -28,7 +28,7 @@ int measure(const std::string& text) {
     return width;
 }
 
-std::vector<std::string> words_of(const std::string& text) {
+std::vector<std::string> words_of(const std::string &text) {
     std::istringstream in(text);
     std::vector<std::string> words;
     for (std::string w; in >> w;)
@@ -37,10 +37,10 @@ std::vector<std::string> words_of(const std::string& text) {
 }
 
 // What a left-to-right reader expects: as many words on a line as fit.
-std::vector<std::string> greedy_lines(const std::string& text, int width) {
+std::vector<std::string> greedy_lines(const std::string &text, int width) {
     std::vector<std::string> lines;
     std::string line;
-    for (const auto& word : words_of(text)) {
+    for (const auto &word : words_of(text)) {
         if (!line.empty() && measure(line + " " + word) > width) {
             lines.push_back(line);
             line.clear();
@@ -52,17 +52,21 @@ std::vector<std::string> greedy_lines(const std::string& text, int width) {
 }
 
 // The given lines drawn one by one, one cell apart, without word breaking.
-std::vector<uint32_t> reference(int width, int height, RECT area, const std::vector<std::string>& lines) {
+std::vector<uint32_t> reference(int width, int height, RECT area,
+                                const std::vector<std::string> &lines) {
     Canvas ref(width, height);
     for (size_t i = 0; i < lines.size(); ++i)
-        ref.draw(lines[i], RECT{area.left, area.top + static_cast<LONG>(i) * cell, area.right, area.bottom}, 0);
+        ref.draw(lines[i],
+                 RECT{area.left, area.top + static_cast<LONG>(i) * cell, area.right, area.bottom},
+                 0);
     return ref.frame();
 }
 
-bool untouched_outside(const Canvas& c, RECT area) {
+bool untouched_outside(const Canvas &c, RECT area) {
     for (int y = 0; y < sim::client_height(c.window); ++y)
         for (int x = 0; x < sim::client_width(c.window); ++x)
-            if ((x < area.left || x >= area.right || y < area.top || y >= area.bottom) && c.at(x, y) != white)
+            if ((x < area.left || x >= area.right || y < area.top || y >= area.bottom) &&
+                c.at(x, y) != white)
                 return false;
     return true;
 }
@@ -76,7 +80,8 @@ TEST(DrawTextWordBreak, LongSentenceBreaksBetweenWordsWithinTheWidth) {
     ASSERT_GE(lines.size(), 2u) << "the sentence is far wider than 290 pixels";
     EXPECT_EQ(height, cell * static_cast<int>(lines.size()));
     EXPECT_EQ(wrapped.frame(), reference(320, 120, area, lines));
-    EXPECT_TRUE(untouched_outside(wrapped, RECT{10, 16, 300, 16 + cell * static_cast<LONG>(lines.size())}));
+    EXPECT_TRUE(
+        untouched_outside(wrapped, RECT{10, 16, 300, 16 + cell * static_cast<LONG>(lines.size())}));
 
     for (size_t i = 0; i < lines.size(); ++i) {
         int top = 16 + cell * static_cast<int>(i);
@@ -93,7 +98,7 @@ TEST(DrawTextWordBreak, LongSentenceBreaksBetweenWordsWithinTheWidth) {
 }
 
 struct BreakCase {
-    const char* name;
+    const char *name;
     std::string text;
     LONG width;
     UINT format;
@@ -108,11 +113,14 @@ TEST(DrawTextWordBreak, LinesBreakAtBlanksAndExplicitBreaks) {
         {"break at the end", "one\r\n", 290, DT_WORDBREAK, {"one"}},
         {"breaks without word breaking", "one two\nthree", 290, 0, {"one two", "three"}},
         {"blanks at a break", "aaa     bbb", 40, DT_WORDBREAK, {"aaa", "bbb"}},
-        {"word wider than the rectangle", "a Supercalifragilistic b", 40, DT_WORDBREAK,
+        {"word wider than the rectangle",
+         "a Supercalifragilistic b",
+         40,
+         DT_WORDBREAK,
          {"a", "Supercalifragilistic", "b"}},
         {"no word breaking", sentence, 100, 0, {sentence}},
     };
-    for (const auto& k : cases) {
+    for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
         RECT area{5, 4, 5 + k.width, 70};
         Canvas c(320, 80);
@@ -198,10 +206,12 @@ TEST(DrawTextLength, ExplicitLengthDrawsOnlyThatManyBytes) {
 
 TEST(DrawTextFont, SelectedCellHeightSetsTheLineSpacing) {
     RECT area{0, 0, 300, 100};
-    Canvas chosen(300, 100), unselected(300, 100, RGB(192, 192, 192), 0), large(300, 100, RGB(192, 192, 192), 26);
+    Canvas chosen(300, 100), unselected(300, 100, RGB(192, 192, 192), 0),
+        large(300, 100, RGB(192, 192, 192), 26);
     EXPECT_EQ(chosen.draw("one\ntwo", area), 2 * cell);
     EXPECT_EQ(unselected.draw("one\ntwo", area), 2 * cell);
-    EXPECT_EQ(unselected.frame(), chosen.frame()) << "no font selected: the same face at a 13-pixel cell";
+    EXPECT_EQ(unselected.frame(), chosen.frame())
+        << "no font selected: the same face at a 13-pixel cell";
 
     EXPECT_EQ(large.draw("Hill\nlimit", area), 2 * 26);
     int ink_rows = 0;

@@ -29,7 +29,7 @@ TEST(PngExport, WritesTheClientAreaAsRgb) {
     int mismatches = 0, dark = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 120; ++x) {
-            const png_byte* p = &rgb[(static_cast<size_t>(y) * 120 + static_cast<size_t>(x)) * 3];
+            const png_byte *p = &rgb[(static_cast<size_t>(y) * 120 + static_cast<size_t>(x)) * 3];
             uint32_t read = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
             mismatches += read != c.at(x, y);
             dark += read < 0x404040u;

@@ -22,18 +22,19 @@ class bit_writer {
     }
 
     // Appends `count` bits of `value`, least significant bit first.
-    bit_writer& bits(std::uint32_t value, unsigned count) {
+    bit_writer &bits(std::uint32_t value, unsigned count) {
         for (unsigned i = 0; i < count; ++i) {
             if (fill_ == 0) {
                 bytes_.push_back(0);
             }
-            bytes_.back() = static_cast<std::uint8_t>(bytes_.back() | (((value >> i) & 1u) << fill_));
+            bytes_.back() =
+                static_cast<std::uint8_t>(bytes_.back() | (((value >> i) & 1u) << fill_));
             fill_ = (fill_ + 1) & 7;
         }
         return *this;
     }
 
-    bit_writer& literal(std::uint8_t byte) {
+    bit_writer &literal(std::uint8_t byte) {
         bits(0, 1);
         if (ascii_) {
             return bits(implode::ascii_codes[byte], implode::ascii_code_bits[byte]);
@@ -41,7 +42,7 @@ class bit_writer {
         return bits(byte, 8);
     }
 
-    bit_writer& literals(std::string_view text) {
+    bit_writer &literals(std::string_view text) {
         for (char c : text) {
             literal(static_cast<std::uint8_t>(c));
         }
@@ -49,7 +50,7 @@ class bit_writer {
     }
 
     // A copy of `length` bytes (2..518) from `distance` bytes back.
-    bit_writer& copy(unsigned length, unsigned distance) {
+    bit_writer &copy(unsigned length, unsigned distance) {
         if (length < 2 || length > 518) {
             throw std::invalid_argument("repeat length out of range");
         }
@@ -71,7 +72,7 @@ class bit_writer {
     }
 
     // Length symbol 15 with extra value 255.
-    bit_writer& end_marker() {
+    bit_writer &end_marker() {
         bits(1, 1);
         bits(implode::length_codes[15], implode::length_code_bits[15]);
         return bits(255, 8);

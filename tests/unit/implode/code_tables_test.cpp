@@ -19,7 +19,7 @@ using namespace implode;
 // Re-derives code values from bit counts: symbols by bit count, longest first,
 // equal counts from the highest symbol down; code 0 first, then previous + 1,
 // shifted right when the count drops; stored bit-reversed.
-template <typename Bits> std::vector<unsigned> canonical_codes(const Bits& bits, unsigned count) {
+template <typename Bits> std::vector<unsigned> canonical_codes(const Bits &bits, unsigned count) {
     std::vector<unsigned> order(count);
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) {
@@ -57,7 +57,7 @@ TEST(ImplodeCodeTables, CodeValuesFollowTheCanonicalRule) {
 }
 
 TEST(ImplodeCodeTables, BitCountHistogramsAndLengthBases) {
-    auto histogram = [](const auto& bits) {
+    auto histogram = [](const auto &bits) {
         std::vector<int> h(14, 0);
         for (auto b : bits) {
             ++h[b];
@@ -83,7 +83,7 @@ TEST(ImplodeCodeTables, LengthAndDistanceLookupsResolveEveryCode) {
     build_code_lookup(64, distance_code_bits, distance_codes, distance_lookup);
 
     // Every index is claimed by exactly one code, and holds that code's symbol.
-    auto check = [](const std::uint8_t* lookup, const std::uint8_t* bits, const std::uint8_t* codes,
+    auto check = [](const std::uint8_t *lookup, const std::uint8_t *bits, const std::uint8_t *codes,
                     unsigned count) {
         std::vector<int> claims(256, 0);
         for (unsigned s = 0; s < count; ++s) {
@@ -151,7 +151,7 @@ TEST(ImplodeCodeTables, AsciiBuildFillsTheDescribedEntries) {
     // Entries that come out the same from two different prefills were written.
     const auto a = ascii_build(0x00);
     const auto b = ascii_build(0xFF);
-    auto written = [](const std::uint8_t* x, const std::uint8_t* y, unsigned size) {
+    auto written = [](const std::uint8_t *x, const std::uint8_t *y, unsigned size) {
         std::vector<bool> w(size);
         for (unsigned i = 0; i < size; ++i) {
             w[i] = x[i] == y[i];
@@ -185,7 +185,7 @@ TEST(ImplodeCodeTables, AsciiBuildFillsTheDescribedEntries) {
     EXPECT_FALSE(low8[0]);
 
     // Literals reached through each second lookup, with their remaining counts.
-    auto literals_in = [&](const std::uint8_t* table, const std::vector<bool>& w) {
+    auto literals_in = [&](const std::uint8_t *table, const std::vector<bool> &w) {
         std::set<unsigned> s;
         for (unsigned i = 0; i < w.size(); ++i) {
             if (w[i]) {
@@ -194,7 +194,7 @@ TEST(ImplodeCodeTables, AsciiBuildFillsTheDescribedEntries) {
         }
         return s;
     };
-    auto remaining = [&](const std::set<unsigned>& lits) {
+    auto remaining = [&](const std::set<unsigned> &lits) {
         std::set<unsigned> r;
         for (unsigned l : lits) {
             r.insert(a->ascii_bits[l]);

@@ -24,7 +24,7 @@ struct decode_run {
 };
 
 struct memory_source {
-    const std::vector<std::uint8_t>* input = nullptr;
+    const std::vector<std::uint8_t> *input = nullptr;
     std::size_t offset = 0;
     // Bytes to deliver per read, used in turn; the last entry repeats.  Empty
     // means 2048 each time.
@@ -33,13 +33,13 @@ struct memory_source {
     // Added to the result of every full 2048-byte read (to exercise results
     // above 2048; the buffer holds 2048 valid bytes either way).
     std::uint32_t overstate = 0;
-    implode_work_area* work = nullptr;
-    decode_run* run = nullptr;
+    implode_work_area *work = nullptr;
+    decode_run *run = nullptr;
     bool ended = false;
 };
 
-inline std::uint32_t harness_read(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* src = static_cast<memory_source*>(param);
+inline std::uint32_t harness_read(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *src = static_cast<memory_source *>(param);
     if (src->ended) {
         src->run->read_after_end = true;
     }
@@ -64,8 +64,8 @@ inline std::uint32_t harness_read(std::uint8_t* buffer, std::uint32_t* size, voi
     return n == implode_input_size ? n + src->overstate : n;
 }
 
-inline int harness_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* src = static_cast<memory_source*>(param);
+inline int harness_write(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *src = static_cast<memory_source *>(param);
     if (buffer != src->work->window + implode_block_size) {
         src->run->bad_write_buffer = true;
     }
@@ -75,9 +75,8 @@ inline int harness_write(std::uint8_t* buffer, std::uint32_t* size, void* param)
 }
 
 // Decodes `input` in a given work area (which keeps its window history).
-inline decode_run decode_with(implode_work_area& work, const std::vector<std::uint8_t>& input,
-                              std::vector<std::uint32_t> chunks = {},
-                              std::uint32_t overstate = 0) {
+inline decode_run decode_with(implode_work_area &work, const std::vector<std::uint8_t> &input,
+                              std::vector<std::uint32_t> chunks = {}, std::uint32_t overstate = 0) {
     decode_run run;
     memory_source src;
     src.input = &input;
@@ -96,13 +95,13 @@ inline std::unique_ptr<implode_work_area> fresh_work_area() {
 }
 
 // Decodes `input` in a fresh zero-filled work area.
-inline decode_run decode(const std::vector<std::uint8_t>& input,
+inline decode_run decode(const std::vector<std::uint8_t> &input,
                          std::vector<std::uint32_t> chunks = {}, std::uint32_t overstate = 0) {
     auto work = fresh_work_area();
     return decode_with(*work, input, std::move(chunks), overstate);
 }
 
-inline std::vector<std::uint8_t> from_hex(const std::string& hex) {
+inline std::vector<std::uint8_t> from_hex(const std::string &hex) {
     std::vector<std::uint8_t> out;
     std::string digits;
     for (char c : hex) {

@@ -17,32 +17,32 @@ namespace {
 // if every field were updated in place.
 struct Snapshot {
     std::uint32_t window_pos, bit_buffer, spare_bits, input_pos, input_count;
-    bool operator==(const Snapshot&) const = default;
+    bool operator==(const Snapshot &) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Snapshot& s) {
+std::ostream &operator<<(std::ostream &out, const Snapshot &s) {
     return out << "{window_pos " << s.window_pos << ", bit_buffer " << s.bit_buffer
                << ", spare_bits " << s.spare_bits << ", input_pos " << s.input_pos
                << ", input_count " << s.input_count << "}";
 }
 
 struct Source {
-    const std::vector<std::uint8_t>* data;
-    const implode_work_area* work;
+    const std::vector<std::uint8_t> *data;
+    const implode_work_area *work;
     size_t offset = 0;
     std::mt19937 sizes;
     std::vector<std::uint8_t> output;
-    std::vector<long> calls; // reads as -(delivered + 1), writes as their size
+    std::vector<long> calls;      // reads as -(delivered + 1), writes as their size
     std::vector<Snapshot> states; // the work area at each call
 };
 
-void record_state(Source& s) {
-    const implode_work_area& w = *s.work;
+void record_state(Source &s) {
+    const implode_work_area &w = *s.work;
     s.states.push_back({w.window_pos, w.bit_buffer, w.spare_bits, w.input_pos, w.input_count});
 }
 
-std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t*, void* param) {
-    auto& s = *static_cast<Source*>(param);
+std::uint32_t on_read(std::uint8_t *buffer, std::uint32_t *, void *param) {
+    auto &s = *static_cast<Source *>(param);
     record_state(s);
     size_t wanted = s.sizes() % 3 != 0 ? 2048 : 1 + s.sizes() % 2048;
     size_t n = std::min(s.data->size() - s.offset, wanted);
@@ -52,8 +52,8 @@ std::uint32_t on_read(std::uint8_t* buffer, std::uint32_t*, void* param) {
     return static_cast<std::uint32_t>(n);
 }
 
-int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto& s = *static_cast<Source*>(param);
+int on_write(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto &s = *static_cast<Source *>(param);
     record_state(s);
     s.output.insert(s.output.end(), buffer, buffer + *size);
     s.calls.push_back(*size);
@@ -62,10 +62,10 @@ int on_write(std::uint8_t* buffer, std::uint32_t* size, void* param) {
 
 // Random bits decode to random tokens; skewing the bits makes literal runs
 // (mostly zero bits) or long copies (mostly one bits) more common.
-std::vector<std::uint8_t> random_stream(std::mt19937& rng) {
+std::vector<std::uint8_t> random_stream(std::mt19937 &rng) {
     std::vector<std::uint8_t> d(5 + rng() % 30000);
     const unsigned skew = rng() % 4;
-    for (auto& byte : d) {
+    for (auto &byte : d) {
         byte = static_cast<std::uint8_t>(rng());
         if (skew == 1)
             byte &= static_cast<std::uint8_t>(rng());

@@ -17,7 +17,9 @@ using implode_test::decode;
 using implode_test::from_hex;
 using bytes = std::vector<std::uint8_t>;
 
-bytes repeat(std::size_t n, std::uint8_t value) { return bytes(n, value); }
+bytes repeat(std::size_t n, std::uint8_t value) {
+    return bytes(n, value);
+}
 
 // Distinct-looking bytes, so that a copy from a wrong place shows.
 bytes pattern(std::size_t n) {
@@ -50,7 +52,7 @@ bytes run_of_a(std::size_t n) {
 }
 
 // The given bytes as binary literals, then one copy, then the end marker.
-bytes literals_then_copy(unsigned k, const bytes& lits, unsigned length, unsigned distance) {
+bytes literals_then_copy(unsigned k, const bytes &lits, unsigned length, unsigned distance) {
     bit_writer w(0, static_cast<std::uint8_t>(k));
     for (auto b : lits) {
         w.literal(b);
@@ -69,7 +71,7 @@ bytes with_copy(bytes out, unsigned length, unsigned distance) {
 }
 
 struct decoder_case {
-    const char* intent;
+    const char *intent;
     bytes input;
     std::vector<std::uint32_t> chunks; // bytes per read, last repeats; {} = 2048
     int result;
@@ -118,7 +120,7 @@ std::vector<decoder_case> decoder_cases() {
 }
 
 TEST(ImplodeDecoder, CaseTable) {
-    for (const auto& c : decoder_cases()) {
+    for (const auto &c : decoder_cases()) {
         SCOPED_TRACE(c.intent);
         const auto run = decode(c.input, c.chunks);
         EXPECT_EQ(run.result, c.result);
@@ -160,8 +162,8 @@ TEST(ImplodeDecoder, ReadsAfterTheBufferIsUsedUpAndStopAfterTheEnd) {
     const auto run = decode(stream);
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.output, lits);
-    EXPECT_EQ(run.read_sizes,
-              (std::vector<std::uint32_t>{2048, static_cast<std::uint32_t>(stream.size() - 2048), 0}));
+    EXPECT_EQ(run.read_sizes, (std::vector<std::uint32_t>{
+                                  2048, static_cast<std::uint32_t>(stream.size() - 2048), 0}));
     EXPECT_FALSE(run.read_after_end);
 }
 

@@ -37,54 +37,68 @@ void note_allocation(std::size_t size) {
     while (now > peak && !peak_bytes.compare_exchange_weak(peak, now)) {
     }
 }
-void note_release(std::size_t size) { live_bytes -= static_cast<long long>(size); }
+void note_release(std::size_t size) {
+    live_bytes -= static_cast<long long>(size);
+}
 } // namespace
 
 #if IMPLODE_TEST_ASAN
 #include <sanitizer/allocator_interface.h>
 namespace {
-void on_malloc(const volatile void*, std::size_t size) { note_allocation(size); }
-void on_free(const volatile void* p) {
-    note_release(__sanitizer_get_allocated_size(const_cast<const void*>(p)));
+void on_malloc(const volatile void *, std::size_t size) {
+    note_allocation(size);
+}
+void on_free(const volatile void *p) {
+    note_release(__sanitizer_get_allocated_size(const_cast<const void *>(p)));
 }
 const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
 } // namespace
 #else
-extern "C" void* __libc_malloc(std::size_t);
-extern "C" void* __libc_calloc(std::size_t, std::size_t);
-extern "C" void* __libc_realloc(void*, std::size_t);
-extern "C" void __libc_free(void*);
+extern "C" void *__libc_malloc(std::size_t);
+extern "C" void *__libc_calloc(std::size_t, std::size_t);
+extern "C" void *__libc_realloc(void *, std::size_t);
+extern "C" void __libc_free(void *);
 namespace {
-void* noted(void* p) {
+void *noted(void *p) {
     if (p != nullptr) {
         note_allocation(malloc_usable_size(p));
     }
     return p;
 }
-void release(void* p) {
+void release(void *p) {
     if (p != nullptr) {
         note_release(malloc_usable_size(p));
         __libc_free(p);
     }
 }
 } // namespace
-extern "C" void* malloc(std::size_t size) { return noted(__libc_malloc(size)); }
-extern "C" void* calloc(std::size_t n, std::size_t size) { return noted(__libc_calloc(n, size)); }
-extern "C" void* realloc(void* p, std::size_t size) {
+extern "C" void *malloc(std::size_t size) {
+    return noted(__libc_malloc(size));
+}
+extern "C" void *calloc(std::size_t n, std::size_t size) {
+    return noted(__libc_calloc(n, size));
+}
+extern "C" void *realloc(void *p, std::size_t size) {
     if (p != nullptr) {
         note_release(malloc_usable_size(p));
     }
     return noted(__libc_realloc(p, size));
 }
-extern "C" void free(void* p) { release(p); }
-void* operator new(std::size_t size) {
-    if (void* p = malloc(size ? size : 1)) {
+extern "C" void free(void *p) {
+    release(p);
+}
+void *operator new(std::size_t size) {
+    if (void *p = malloc(size ? size : 1)) {
         return p;
     }
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete(void *p) noexcept {
+    release(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    release(p);
+}
 namespace {
 const int hooks_installed = 1;
 } // namespace
@@ -97,11 +111,11 @@ namespace {
 class generated_input {
   public:
     explicit generated_input(std::size_t size) : left_(size), rng_(7) {
-        for (auto& b : words_) {
+        for (auto &b : words_) {
             b = static_cast<std::uint8_t>("abcdefghijklmnop "[rng_() % 17]);
         }
     }
-    std::size_t read(std::uint8_t* buffer, std::size_t capacity) {
+    std::size_t read(std::uint8_t *buffer, std::size_t capacity) {
         const std::size_t n = capacity < left_ ? capacity : left_;
         for (std::size_t i = 0; i < n; ++i, ++at_) {
             buffer[i] = rng_() % 8 == 0 ? static_cast<std::uint8_t>(rng_()) : words_[at_ % 4096];
@@ -118,12 +132,14 @@ class generated_input {
 };
 
 struct level_case {
-    const char* name;
+    const char *name;
     implode::encode_level level;
     std::size_t input_size;
 };
 
-void PrintTo(const level_case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const level_case &c, std::ostream *out) {
+    *out << c.name;
+}
 
 class EncoderMemory : public ::testing::TestWithParam<level_case> {};
 
@@ -132,7 +148,7 @@ TEST_P(EncoderMemory, StaysBelow16MiBForAnInputOfManyChunks) {
     // The counter must see an ordinary allocation, or the check means nothing.
     peak_bytes = live_bytes.load();
     const long long before_probe = peak_bytes.load();
-    auto* probe = new std::vector<char>(40u << 20);
+    auto *probe = new std::vector<char>(40u << 20);
     EXPECT_GE(peak_bytes.load() - before_probe, 40ll << 20);
     delete probe;
 
@@ -143,8 +159,8 @@ TEST_P(EncoderMemory, StaysBelow16MiBForAnInputOfManyChunks) {
     implode::encoder encoder;
     ASSERT_TRUE(encoder.encode(
         {implode::literal_coding::binary, 6, GetParam().level},
-        [&](std::uint8_t* buffer, std::size_t capacity) { return input.read(buffer, capacity); },
-        [&](const std::uint8_t*, std::size_t size) {
+        [&](std::uint8_t *buffer, std::size_t capacity) { return input.read(buffer, capacity); },
+        [&](const std::uint8_t *, std::size_t size) {
             written += size;
             return true;
         }));
@@ -152,13 +168,10 @@ TEST_P(EncoderMemory, StaysBelow16MiBForAnInputOfManyChunks) {
     EXPECT_LT(peak_bytes.load() - base, 16ll << 20) << "input of " << GetParam().input_size;
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, EncoderMemory,
-                         ::testing::Values(level_case{"fast_8MiB", implode::encode_level::fast,
-                                                      8u << 20},
-                                           level_case{"best_3MiB", implode::encode_level::best,
-                                                      3u << 20}),
-                         [](const ::testing::TestParamInfo<level_case>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Levels, EncoderMemory,
+    ::testing::Values(level_case{"fast_8MiB", implode::encode_level::fast, 8u << 20},
+                      level_case{"best_3MiB", implode::encode_level::best, 3u << 20}),
+    [](const ::testing::TestParamInfo<level_case> &info) { return std::string(info.param.name); });
 
 } // namespace

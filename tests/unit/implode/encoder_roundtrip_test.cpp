@@ -20,21 +20,21 @@ using implode::literal_coding;
 bytes random_bytes(std::size_t n, std::uint32_t seed) {
     std::mt19937 rng(seed);
     bytes out(n);
-    for (auto& b : out) {
+    for (auto &b : out) {
         b = static_cast<std::uint8_t>(rng());
     }
     return out;
 }
 
 bytes text(std::size_t n, std::uint32_t seed) {
-    static const char* words[] = {"the ",    "launcher ", "writes ", "installer ", "data ",
-                                  "file ",   "into ",     "a ",      "temporary ",  "folder, ",
-                                  "and ",    "waits ",    "for ",    "it.\n",       "Progress ",
-                                  "window ", "shows ",    "status ", "of ",         "payload "};
+    static const char *words[] = {"the ",    "launcher ", "writes ", "installer ", "data ",
+                                  "file ",   "into ",     "a ",      "temporary ", "folder, ",
+                                  "and ",    "waits ",    "for ",    "it.\n",      "Progress ",
+                                  "window ", "shows ",    "status ", "of ",        "payload "};
     std::mt19937 rng(seed);
     bytes out;
     while (out.size() < n) {
-        const char* w = words[rng() % 20];
+        const char *w = words[rng() % 20];
         out.insert(out.end(), w, w + std::char_traits<char>::length(w));
     }
     out.resize(n);
@@ -82,7 +82,7 @@ bytes mixed(std::size_t n) {
 }
 
 struct content {
-    const char* name;
+    const char *name;
     bytes data;
 };
 
@@ -105,7 +105,7 @@ std::vector<content> contents() {
     };
 }
 
-void expect_round_trip(const bytes& data, const encode_options& options,
+void expect_round_trip(const bytes &data, const encode_options &options,
                        std::vector<std::uint32_t> chunks = {}) {
     const bytes stream = implode::implode_encode(data, options);
     ASSERT_GE(stream.size(), 5u);
@@ -118,7 +118,7 @@ void expect_round_trip(const bytes& data, const encode_options& options,
 }
 
 TEST(ImplodeEncoder, RoundTripsEveryContentCodingDictionaryAndLevel) {
-    for (const auto& c : contents()) {
+    for (const auto &c : contents()) {
         for (auto coding : {literal_coding::binary, literal_coding::ascii}) {
             for (unsigned k : {4u, 5u, 6u}) {
                 for (auto level : {encode_level::fast, encode_level::best}) {
@@ -189,10 +189,11 @@ TEST(ImplodeEncoder, AReusedEncoderWritesWhatAFreshOneWrites) {
     };
     for (auto level : {encode_level::fast, encode_level::best}) {
         implode::encoder reused;
-        for (const auto& in : inputs) {
+        for (const auto &in : inputs) {
             SCOPED_TRACE(std::string(in.name) + (level == encode_level::fast ? " fast" : " best"));
             const encode_options options{literal_coding::binary, 5, level};
-            EXPECT_TRUE(reused.encode(in.data, options) == implode::implode_encode(in.data, options));
+            EXPECT_TRUE(reused.encode(in.data, options) ==
+                        implode::implode_encode(in.data, options));
         }
     }
 }
@@ -204,14 +205,14 @@ TEST(ImplodeEncoder, StopsAndSaysSoWhenTheOutputFails) {
     implode::encoder encoder;
     const bool ok = encoder.encode(
         {literal_coding::binary, 6, encode_level::fast},
-        [&](std::uint8_t* buffer, std::size_t capacity) {
+        [&](std::uint8_t *buffer, std::size_t capacity) {
             ++read_calls;
             for (std::size_t i = 0; i < capacity; ++i) {
                 buffer[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
             }
             return capacity;
         },
-        [&](const std::uint8_t*, std::size_t size) {
+        [&](const std::uint8_t *, std::size_t size) {
             written += size;
             return written < 100000;
         });
@@ -220,12 +221,12 @@ TEST(ImplodeEncoder, StopsAndSaysSoWhenTheOutputFails) {
 }
 
 TEST(ImplodeEncoder, RejectsUnsupportedDictionarySizes) {
-    EXPECT_THROW(implode::implode_encode(bytes{1, 2, 3}, {literal_coding::binary, 3,
-                                                         encode_level::fast}),
-                 std::invalid_argument);
-    EXPECT_THROW(implode::implode_encode(bytes{1, 2, 3}, {literal_coding::binary, 7,
-                                                         encode_level::best}),
-                 std::invalid_argument);
+    EXPECT_THROW(
+        implode::implode_encode(bytes{1, 2, 3}, {literal_coding::binary, 3, encode_level::fast}),
+        std::invalid_argument);
+    EXPECT_THROW(
+        implode::implode_encode(bytes{1, 2, 3}, {literal_coding::binary, 7, encode_level::best}),
+        std::invalid_argument);
 }
 
 } // namespace

@@ -28,37 +28,45 @@ std::atomic<long> allocations{0};
 #if IMPLODE_TEST_ASAN
 #include <sanitizer/allocator_interface.h>
 namespace {
-void on_malloc(const volatile void*, std::size_t) { ++allocations; }
-void on_free(const volatile void*) {}
+void on_malloc(const volatile void *, std::size_t) {
+    ++allocations;
+}
+void on_free(const volatile void *) {}
 const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
 } // namespace
 #else
-extern "C" void* __libc_malloc(std::size_t);
-extern "C" void* __libc_calloc(std::size_t, std::size_t);
-extern "C" void* __libc_realloc(void*, std::size_t);
-extern "C" void __libc_free(void*);
-extern "C" void* malloc(std::size_t size) {
+extern "C" void *__libc_malloc(std::size_t);
+extern "C" void *__libc_calloc(std::size_t, std::size_t);
+extern "C" void *__libc_realloc(void *, std::size_t);
+extern "C" void __libc_free(void *);
+extern "C" void *malloc(std::size_t size) {
     ++allocations;
     return __libc_malloc(size);
 }
-extern "C" void* calloc(std::size_t n, std::size_t size) {
+extern "C" void *calloc(std::size_t n, std::size_t size) {
     ++allocations;
     return __libc_calloc(n, size);
 }
-extern "C" void* realloc(void* p, std::size_t size) {
+extern "C" void *realloc(void *p, std::size_t size) {
     ++allocations;
     return __libc_realloc(p, size);
 }
-extern "C" void free(void* p) { __libc_free(p); }
-void* operator new(std::size_t size) {
+extern "C" void free(void *p) {
+    __libc_free(p);
+}
+void *operator new(std::size_t size) {
     ++allocations;
-    if (void* p = __libc_malloc(size ? size : 1)) {
+    if (void *p = __libc_malloc(size ? size : 1)) {
         return p;
     }
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t) noexcept { __libc_free(p); }
+void operator delete(void *p) noexcept {
+    __libc_free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    __libc_free(p);
+}
 namespace {
 const int hooks_installed = 1;
 } // namespace
@@ -70,15 +78,15 @@ namespace {
 // several reads and several block writes; built before counting starts.
 // ASCII mode: 'A' (6-bit code), copies distance 1, then the end marker.
 struct fixed_source {
-    const std::uint8_t* data;
+    const std::uint8_t *data;
     std::uint32_t size;
     std::uint32_t offset;
     std::uint32_t chunk;
     std::uint64_t written;
 };
 
-std::uint32_t read_fixed(std::uint8_t* buffer, std::uint32_t* size, void* param) {
-    auto* src = static_cast<fixed_source*>(param);
+std::uint32_t read_fixed(std::uint8_t *buffer, std::uint32_t *size, void *param) {
+    auto *src = static_cast<fixed_source *>(param);
     std::uint32_t n = src->size - src->offset;
     if (n > *size) {
         n = *size;
@@ -91,8 +99,8 @@ std::uint32_t read_fixed(std::uint8_t* buffer, std::uint32_t* size, void* param)
     return n;
 }
 
-int write_fixed(std::uint8_t*, std::uint32_t* size, void* param) {
-    static_cast<fixed_source*>(param)->written += *size;
+int write_fixed(std::uint8_t *, std::uint32_t *size, void *param) {
+    static_cast<fixed_source *>(param)->written += *size;
     return 0;
 }
 
@@ -101,7 +109,7 @@ TEST(ImplodeDecoderAllocation, DecodeTakesNothingFromTheHeap) {
     // The counter must see an ordinary allocation, or the check below means
     // nothing.
     const long before_probe = allocations.load();
-    auto* probe = new std::vector<int>(100);
+    auto *probe = new std::vector<int>(100);
     EXPECT_GT(allocations.load(), before_probe);
     delete probe;
 
@@ -114,7 +122,8 @@ TEST(ImplodeDecoderAllocation, DecodeTakesNothingFromTheHeap) {
             if (bit % 8 == 0) {
                 stream.push_back(0);
             }
-            stream.back() = static_cast<std::uint8_t>(stream.back() | (((value >> i) & 1u) << (bit % 8)));
+            stream.back() =
+                static_cast<std::uint8_t>(stream.back() | (((value >> i) & 1u) << (bit % 8)));
         }
     };
     for (int unit = 0; unit < 40; ++unit) {
@@ -123,10 +132,10 @@ TEST(ImplodeDecoderAllocation, DecodeTakesNothingFromTheHeap) {
             put((i * 37 + static_cast<unsigned>(unit)) & 0xFF, 8);
         }
         put(1, 1);
-        put(0x00, 7); // length symbol 15
+        put(0x00, 7);    // length symbol 15
         put(255 - 1, 8); // extra 254: repeat length 518
-        put(0x03, 2);  // distance symbol 0
-        put(18, 6);    // low bits: distance 19
+        put(0x03, 2);    // distance symbol 0
+        put(18, 6);      // low bits: distance 19
     }
     put(1, 1);
     put(0x00, 7);

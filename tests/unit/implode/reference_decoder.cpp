@@ -14,7 +14,7 @@ using namespace implode;
 
 namespace {
 
-bool consume_bits(implode_work_area* w, std::uint32_t n) {
+bool consume_bits(implode_work_area *w, std::uint32_t n) {
     if (w->spare_bits >= n) {
         w->bit_buffer >>= n;
         w->spare_bits -= n;
@@ -36,7 +36,7 @@ bool consume_bits(implode_work_area* w, std::uint32_t n) {
     return true;
 }
 
-std::uint32_t decode_symbol(implode_work_area* w) {
+std::uint32_t decode_symbol(implode_work_area *w) {
     constexpr std::uint32_t error = 774;
     if (w->bit_buffer & 1) {
         if (!consume_bits(w, 1))
@@ -81,7 +81,7 @@ std::uint32_t decode_symbol(implode_work_area* w) {
     return consume_bits(w, w->ascii_bits[v]) ? v : error;
 }
 
-std::uint32_t decode_distance(implode_work_area* w, std::uint32_t repeat_length) {
+std::uint32_t decode_distance(implode_work_area *w, std::uint32_t repeat_length) {
     const std::uint32_t h = w->distance_lookup[w->bit_buffer & 0xFF];
     if (!consume_bits(w, w->distance_bits[h]))
         return 0;
@@ -98,7 +98,7 @@ std::uint32_t decode_distance(implode_work_area* w, std::uint32_t repeat_length)
     return d + 1;
 }
 
-std::uint32_t expand_stream(implode_work_area* w) {
+std::uint32_t expand_stream(implode_work_area *w) {
     w->window_pos = 4096;
     std::uint32_t v;
     for (;;) {
@@ -133,7 +133,7 @@ std::uint32_t expand_stream(implode_work_area* w) {
 } // namespace
 
 int implode_decode(implode_read_callback read_cb, implode_write_callback write_cb,
-                          implode_work_area* w, void* param) {
+                   implode_work_area *w, void *param) {
     w->read_cb = read_cb;
     w->write_cb = write_cb;
     w->param = param;

@@ -10,6 +10,6 @@
 namespace reference {
 
 int implode_decode(implode_read_callback read_cb, implode_write_callback write_cb,
-                   implode_work_area* w, void* param);
+                   implode_work_area *w, void *param);
 
 } // namespace reference

@@ -10,9 +10,8 @@
 
 namespace {
 
-uint32_t zlib_crc(const std::vector<uint8_t>& bytes) {
-    return static_cast<uint32_t>(
-        crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
+uint32_t zlib_crc(const std::vector<uint8_t> &bytes) {
+    return static_cast<uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
 }
 
 TEST(Crc32, KnownValues) {
@@ -24,7 +23,7 @@ TEST(Crc32, KnownValues) {
 TEST(Crc32, MatchesZlibInAnySplitOfTheBytes) {
     std::mt19937 random(7);
     std::vector<uint8_t> bytes(100000);
-    for (uint8_t& b : bytes)
+    for (uint8_t &b : bytes)
         b = static_cast<uint8_t>(random());
     const uint32_t expected = zlib_crc(bytes);
     EXPECT_EQ(crc32_update(0, bytes.data(), static_cast<uint32_t>(bytes.size())), expected);
@@ -38,7 +37,8 @@ TEST(Crc32, MatchesZlibInAnySplitOfTheBytes) {
             crc = crc32_update(crc, bytes.data() + at, n);
             at += n;
         }
-        EXPECT_EQ(crc, expected) << "blocks of " << (block ? std::to_string(block) : "random sizes");
+        EXPECT_EQ(crc, expected) << "blocks of "
+                                 << (block ? std::to_string(block) : "random sizes");
     }
 }
 

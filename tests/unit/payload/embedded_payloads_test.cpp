@@ -18,49 +18,49 @@
 namespace {
 
 struct memory_stream {
-    const unsigned char* bytes;
+    const unsigned char *bytes;
     uint32_t length;
     uint32_t consumed = 0;
     std::vector<uint8_t> decoded;
 };
 
-uint32_t read_memory(uint8_t* buffer, uint32_t* size, void* param) {
-    auto* s = static_cast<memory_stream*>(param);
+uint32_t read_memory(uint8_t *buffer, uint32_t *size, void *param) {
+    auto *s = static_cast<memory_stream *>(param);
     const uint32_t n = std::min(*size, s->length - s->consumed);
     std::memcpy(buffer, s->bytes + s->consumed, n);
     s->consumed += n;
     return n;
 }
 
-int keep_output(uint8_t* buffer, uint32_t* size, void* param) {
-    auto* s = static_cast<memory_stream*>(param);
+int keep_output(uint8_t *buffer, uint32_t *size, void *param) {
+    auto *s = static_cast<memory_stream *>(param);
     s->decoded.insert(s->decoded.end(), buffer, buffer + *size);
     return static_cast<int>(*size);
 }
 
-std::vector<uint8_t> read_file(const char* path) {
+std::vector<uint8_t> read_file(const char *path) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << path;
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 struct EmbeddedCase {
-    const char* name;
-    const unsigned char* bytes;
+    const char *name;
+    const unsigned char *bytes;
     uint32_t length;
-    const char* input_path;
+    const char *input_path;
     uint32_t decoded_size;
     uint32_t decoded_crc32;
 };
 
-void PrintTo(const EmbeddedCase& c, std::ostream* out) {
+void PrintTo(const EmbeddedCase &c, std::ostream *out) {
     *out << c.name;
 }
 
 class EmbeddedPayload : public testing::TestWithParam<EmbeddedCase> {};
 
 TEST_P(EmbeddedPayload, DecodesToItsInputFileAsTheFiguresSay) {
-    const EmbeddedCase& c = GetParam();
+    const EmbeddedCase &c = GetParam();
     memory_stream stream{c.bytes, c.length, 0, {}};
     auto work = std::make_unique<implode_work_area>();
     ASSERT_EQ(implode_decode(read_memory, keep_output, work.get(), &stream), implode_ok);
@@ -84,6 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  installer_decoded_crc32},
                     EmbeddedCase{"data", data_payload_bytes, data_payload_length, data_input_path,
                                  data_decoded_size, data_decoded_crc32}),
-    [](const testing::TestParamInfo<EmbeddedCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<EmbeddedCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -22,19 +22,19 @@ TEST(PayloadLimits, RequestsCoverEveryStartedBlockAndOneThatFindsTheEnd) {
 }
 
 struct LimitCase {
-    const char* name;
+    const char *name;
     payload_sizes sizes;
-    const char* problem; // a phrase of the refusal; empty when the payloads fit
+    const char *problem; // a phrase of the refusal; empty when the payloads fit
 };
 
-void PrintTo(const LimitCase& c, std::ostream* out) {
+void PrintTo(const LimitCase &c, std::ostream *out) {
     *out << c.name;
 }
 
 class PayloadSizes : public testing::TestWithParam<LimitCase> {};
 
 TEST_P(PayloadSizes, AreRefusedOnlyPastTheLimits) {
-    const LimitCase& c = GetParam();
+    const LimitCase &c = GetParam();
     const std::string problem = payload_size_problem(c.sizes);
     if (c.problem[0] == '\0')
         EXPECT_EQ(problem, "");
@@ -67,6 +67,6 @@ INSTANTIATE_TEST_SUITE_P(
                     LimitCase{"SplitEvenlyPastTheRequestTotal",
                               {100, i32_max / 2, 100, i32_max / 2},
                               "progress meter"}),
-    [](const testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<LimitCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -32,8 +32,8 @@ TEST_F(PayloadReader, RequestsCountWholeAndDeliveryStopsAtTheEnd) {
     };
     const Step steps[] = {{2048, 2048, 2048}, {2048, 4096, 4096}, {2048, 6144, 6144},
                           {680, 6824, 8192},  {0, 6824, 10240},   {0, 6824, 12288}};
-    for (const Step& s : steps) {
-        uint8_t* block = read_payload_block(2048);
+    for (const Step &s : steps) {
+        uint8_t *block = read_payload_block(2048);
         EXPECT_EQ(block, staging_buffer);
         EXPECT_EQ(last_read_count, s.delivered);
         EXPECT_EQ(current_payload.consumed, s.consumed);

@@ -11,7 +11,9 @@
 
 namespace {
 
-bool no_lead_bytes(unsigned char) { return false; }
+bool no_lead_bytes(unsigned char) {
+    return false;
+}
 
 // Lead bytes of the Japanese code page (932).
 bool japanese_lead_byte(unsigned char c) {
@@ -19,28 +21,30 @@ bool japanese_lead_byte(unsigned char c) {
 }
 
 struct CutCase {
-    const char* intent;
-    const char* command_line;
-    const char* arguments;
+    const char *intent;
+    const char *command_line;
+    const char *arguments;
     lead_byte_test lead = no_lead_bytes;
 };
 
-void PrintTo(const CutCase& c, std::ostream* out) { *out << c.intent; }
+void PrintTo(const CutCase &c, std::ostream *out) {
+    *out << c.intent;
+}
 
 class ArgumentString : public testing::TestWithParam<CutCase> {};
 
 TEST_P(ArgumentString, IsTheCommandLineAfterTheProgramName) {
-    const CutCase& c = GetParam();
-    const char* arguments = argument_string_of(c.command_line, c.lead);
+    const CutCase &c = GetParam();
+    const char *arguments = argument_string_of(c.command_line, c.lead);
     // A pointer into the command line itself, as WinMain gets it.
     ASSERT_GE(arguments, c.command_line);
     ASSERT_LE(arguments, c.command_line + std::strlen(c.command_line));
     EXPECT_EQ(std::string(arguments), c.arguments);
 }
 
-std::string name_of(const testing::TestParamInfo<CutCase>& info) {
+std::string name_of(const testing::TestParamInfo<CutCase> &info) {
     std::string name;
-    for (const char* p = info.param.intent; *p != '\0'; ++p)
+    for (const char *p = info.param.intent; *p != '\0'; ++p)
         name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
     return name;
 }
@@ -67,8 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"the same bytes without a double-byte code page", "\"C:\\\x81\"a.exe\" x",
                 "a.exe\" x"},
         CutCase{"a lead byte as the last byte of the line", "\"C:\\\x81", "", japanese_lead_byte},
-        CutCase{"in an unquoted name a blank after a lead byte still ends it", "C:\\\x81 x",
-                "x", japanese_lead_byte}),
+        CutCase{"in an unquoted name a blank after a lead byte still ends it", "C:\\\x81 x", "x",
+                japanese_lead_byte}),
     name_of);
 
 } // namespace

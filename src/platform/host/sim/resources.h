@@ -11,7 +11,6 @@ namespace sim {
 // The bytes stay where they are and must outlive the run (like the
 // resources of a mapped executable). Registering a name and type again
 // replaces the bytes.
-void add_resource(const std::string& name, const std::string& type, const void* bytes,
-                  size_t size);
+void add_resource(const std::string &name, const std::string &type, const void *bytes, size_t size);
 
 } // namespace sim
