@@ -9,23 +9,32 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
 
-constexpr const char* usage_text = "usage: make_demo_files data|installer OUT\n";
+constexpr const char *usage_text = "usage: make_demo_files data|installer OUT\n";
 
-bool write_file(const char* path, const std::vector<std::uint8_t>& content) {
-    std::FILE* file = std::fopen(path, "wb");
+// Writes beside OUT and renames into place, so that a build step reading OUT
+// never sees it half written, and a failed write leaves no file.
+bool write_file(const char *path, const std::vector<std::uint8_t> &content) {
+    const std::string partial = std::string(path) + ".partial";
+    std::FILE *file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr)
         return false;
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    return std::fclose(file) == 0 && written;
+    if (std::fclose(file) == 0 && written && std::rename(partial.c_str(), path) == 0)
+        return true;
+    const int error = errno;
+    std::remove(partial.c_str());
+    errno = error;
+    return false;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 3) {
         std::fputs(usage_text, stderr);
         return 64;
