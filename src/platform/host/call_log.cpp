@@ -164,6 +164,12 @@ void CallRecord::result_bool(BOOL value) {
     result(value ? "TRUE" : "FALSE");
 }
 
+BOOL CallRecord::fail(DWORD error) {
+    set_last_error(error);
+    result("FALSE (error " + std::to_string(error) + ")");
+    return FALSE;
+}
+
 void CallRecord::result_number(long long value) {
     result(std::to_string(value));
 }

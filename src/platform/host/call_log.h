@@ -63,6 +63,8 @@ class CallRecord {
     void result(const std::string &text);
     void result_bool(BOOL value);
     void result_number(long long value);
+    // Sets the thread's last error and records "FALSE (error N)"; returns FALSE.
+    BOOL fail(DWORD error);
 
   private:
     size_t index_;

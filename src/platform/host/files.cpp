@@ -209,12 +209,6 @@ int errno_for(DWORD error) {
 
 namespace {
 
-BOOL fail(CallRecord &c, DWORD error) {
-    set_last_error(error);
-    c.result("FALSE (error " + std::to_string(error) + ")");
-    return FALSE;
-}
-
 uint64_t size_of(const fs::path &host) {
     std::error_code ec;
     uint64_t size = fs::file_size(host, ec);
@@ -235,10 +229,10 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors_per_cluster, LPDWORD 
     size_t length = root ? std::strlen(root) : 0;
     if ((length != 2 && length != 3) || !std::isalpha(static_cast<unsigned char>(root[0])) ||
         root[1] != ':' || (length == 3 && root[2] != '\\'))
-        return fail(c, ERROR_PATH_NOT_FOUND);
+        return c.fail(ERROR_PATH_NOT_FOUND);
     const Drive *d = find_drive(root[0]);
     if (!d)
-        return fail(c, ERROR_PATH_NOT_FOUND);
+        return c.fail(ERROR_PATH_NOT_FOUND);
     *sectors_per_cluster = d->sectors_per_cluster;
     *bytes_per_sector = d->bytes_per_sector;
     *free_clusters = d->free_clusters;
@@ -252,21 +246,21 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors_per_cluster, LPDWORD 
 BOOL WINAPI DeleteFileA(LPCSTR path) {
     CallRecord c("DeleteFileA", Args().path(path));
     if (!path)
-        return fail(c, ERROR_PATH_NOT_FOUND);
+        return c.fail(ERROR_PATH_NOT_FOUND);
     if (auto error = injected_file_fault(FileCall::remove, path))
-        return fail(c, *error);
+        return c.fail(*error);
     ResolvedPath r = resolve_path(path);
     if (r.error)
-        return fail(c, r.error);
+        return c.fail(r.error);
     std::error_code ec;
     if (!fs::exists(r.host, ec))
-        return fail(c, ERROR_FILE_NOT_FOUND);
+        return c.fail(ERROR_FILE_NOT_FOUND);
     // A folder, a read-only file and a running program's file are refused;
     // a file the runtime has open is shared without delete access.
     if (fs::is_directory(r.host, ec) || is_read_only(r.host) || is_running_image(r.host))
-        return fail(c, ERROR_ACCESS_DENIED);
+        return c.fail(ERROR_ACCESS_DENIED);
     if (is_open_by_runtime(r.host))
-        return fail(c, ERROR_SHARING_VIOLATION);
+        return c.fail(ERROR_SHARING_VIOLATION);
     uint64_t size = size_of(r.host);
     fs::remove(r.host, ec);
     resize_allocation(r.drive, size, 0);
@@ -277,32 +271,32 @@ BOOL WINAPI DeleteFileA(LPCSTR path) {
 BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
     CallRecord c("MoveFileA", Args().path(from).string(to));
     if (!from || !to)
-        return fail(c, ERROR_PATH_NOT_FOUND);
+        return c.fail(ERROR_PATH_NOT_FOUND);
     if (auto error = injected_file_fault(FileCall::move, from))
-        return fail(c, *error);
+        return c.fail(*error);
     ResolvedPath source = resolve_path(from);
     if (source.error)
-        return fail(c, source.error);
+        return c.fail(source.error);
     std::error_code ec;
     if (!fs::exists(source.host, ec))
-        return fail(c, ERROR_FILE_NOT_FOUND);
+        return c.fail(ERROR_FILE_NOT_FOUND);
     ResolvedPath target = resolve_path(to);
     if (target.error)
-        return fail(c, target.error);
+        return c.fail(target.error);
     const bool same_file =
         fs::exists(target.host, ec) && fs::equivalent(source.host, target.host, ec);
     if (fs::exists(target.host, ec) && !same_file)
-        return fail(c, ERROR_ALREADY_EXISTS);
+        return c.fail(ERROR_ALREADY_EXISTS);
     if (is_open_by_runtime(source.host))
-        return fail(c, ERROR_SHARING_VIOLATION);
+        return c.fail(ERROR_SHARING_VIOLATION);
     if (source.drive != target.drive) {
         // Another drive: a copy and a delete, which a running program's
         // file refuses.
         if (is_running_image(source.host))
-            return fail(c, ERROR_ACCESS_DENIED);
+            return c.fail(ERROR_ACCESS_DENIED);
         uint64_t size = size_of(source.host);
         if (!resize_allocation(target.drive, 0, size))
-            return fail(c, ERROR_DISK_FULL);
+            return c.fail(ERROR_DISK_FULL);
         fs::copy_file(source.host, target.host, ec);
         fs::remove(source.host, ec);
         resize_allocation(source.drive, size, 0);
@@ -322,13 +316,13 @@ BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to) {
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
     CallRecord c("CreateDirectoryA", Args().path(path));
     if (!path)
-        return fail(c, ERROR_PATH_NOT_FOUND);
+        return c.fail(ERROR_PATH_NOT_FOUND);
     ResolvedPath r = resolve_path(path);
     if (r.error)
-        return fail(c, r.error);
+        return c.fail(r.error);
     std::error_code ec;
     if (fs::exists(r.host, ec))
-        return fail(c, ERROR_ALREADY_EXISTS);
+        return c.fail(ERROR_ALREADY_EXISTS);
     fs::create_directory(r.host, ec);
     c.result_bool(TRUE);
     return TRUE;

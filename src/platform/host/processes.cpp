@@ -306,12 +306,6 @@ void deliver_to_process_window(HWND window, UINT message, WPARAM wparam, LPARAM 
 
 namespace {
 
-BOOL fail(CallRecord &c, DWORD error) {
-    set_last_error(error);
-    c.result("FALSE (error " + std::to_string(error) + ")");
-    return FALSE;
-}
-
 bool has_extension(const std::string &name) {
     size_t dot = name.rfind('.');
     return dot != std::string::npos && name.find_first_of("\\/", dot) == std::string::npos;
@@ -389,9 +383,9 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
                                        .handle(environment)
                                        .string(current_directory));
     if (!startup_info || !process_info || (!application && !command_line))
-        return fail(c, ERROR_INVALID_PARAMETER);
+        return c.fail(ERROR_INVALID_PARAMETER);
     if (injected_failure("CreateProcessA"))
-        return fail(c, ERROR_ACCESS_DENIED);
+        return c.fail(ERROR_ACCESS_DENIED);
     const std::string line = command_line ? command_line : "";
     std::string found_path;
     fs::path found_host;
@@ -405,10 +399,10 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
         }
     }
     if (found_host.empty())
-        return fail(c, ERROR_FILE_NOT_FOUND);
+        return c.fail(ERROR_FILE_NOT_FOUND);
     const RegisteredProgram *registered = program_for(found_host);
     if (!registered)
-        return fail(c, ERROR_BAD_EXE_FORMAT); // not a program this desktop knows
+        return c.fail(ERROR_BAD_EXE_FORMAT); // not a program this desktop knows
     const Program &program = registered->program;
     // The program insists on its file: a damaged executable does not run.
     const std::string bytes = sim::read_file(found_path).value_or("");
@@ -416,12 +410,12 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR command_line, LPSECURITY_AT
         uint32_t crc = crc32_update(0, reinterpret_cast<const uint8_t *>(bytes.data()),
                                     static_cast<uint32_t>(bytes.size()));
         if (bytes.size() != expected->first || crc != expected->second)
-            return fail(c, ERROR_BAD_EXE_FORMAT);
+            return c.fail(ERROR_BAD_EXE_FORMAT);
     }
     if (const auto &check = ProgramAccess::check(program); check && !check(bytes))
-        return fail(c, ERROR_BAD_EXE_FORMAT);
+        return c.fail(ERROR_BAD_EXE_FORMAT);
     if (const auto &error = ProgramAccess::start_error(program))
-        return fail(c, *error);
+        return c.fail(*error);
 
     ProcessRecord record;
     record.image_path = found_path;
