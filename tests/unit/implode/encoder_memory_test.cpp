@@ -1,108 +1,16 @@
 // The encoder's memory stays bounded whatever the input size: it reads the
 // input as a stream and parses it chunk by chunk.  This test binary follows
-// the heap's live size for the whole process: through the sanitizer
-// allocator's hooks when built with AddressSanitizer, otherwise by replacing
-// the C allocation functions and the global operator new.
+// the heap's live size for the whole process (heap_watch).
 #include <gtest/gtest.h>
 
-#include <malloc.h>
-
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "heap_watch.h"
 #include "implode_encoder.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define IMPLODE_TEST_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define IMPLODE_TEST_ASAN 1
-#endif
-
-namespace {
-std::atomic<long long> live_bytes{0};
-std::atomic<long long> peak_bytes{0};
-
-void note_allocation(std::size_t size) {
-    const long long now = live_bytes += static_cast<long long>(size);
-    long long peak = peak_bytes.load();
-    while (now > peak && !peak_bytes.compare_exchange_weak(peak, now)) {
-    }
-}
-void note_release(std::size_t size) {
-    live_bytes -= static_cast<long long>(size);
-}
-} // namespace
-
-#if IMPLODE_TEST_ASAN
-#include <sanitizer/allocator_interface.h>
-namespace {
-void on_malloc(const volatile void *, std::size_t size) {
-    note_allocation(size);
-}
-void on_free(const volatile void *p) {
-    note_release(__sanitizer_get_allocated_size(const_cast<const void *>(p)));
-}
-const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
-} // namespace
-#else
-extern "C" void *__libc_malloc(std::size_t);
-extern "C" void *__libc_calloc(std::size_t, std::size_t);
-extern "C" void *__libc_realloc(void *, std::size_t);
-extern "C" void __libc_free(void *);
-namespace {
-void *noted(void *p) {
-    if (p != nullptr) {
-        note_allocation(malloc_usable_size(p));
-    }
-    return p;
-}
-void release(void *p) {
-    if (p != nullptr) {
-        note_release(malloc_usable_size(p));
-        __libc_free(p);
-    }
-}
-} // namespace
-extern "C" void *malloc(std::size_t size) {
-    return noted(__libc_malloc(size));
-}
-extern "C" void *calloc(std::size_t n, std::size_t size) {
-    return noted(__libc_calloc(n, size));
-}
-extern "C" void *realloc(void *p, std::size_t size) {
-    if (p != nullptr) {
-        note_release(malloc_usable_size(p));
-    }
-    return noted(__libc_realloc(p, size));
-}
-extern "C" void free(void *p) {
-    release(p);
-}
-void *operator new(std::size_t size) {
-    if (void *p = malloc(size ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void *p) noexcept {
-    release(p);
-}
-void operator delete(void *p, std::size_t) noexcept {
-    release(p);
-}
-namespace {
-const int hooks_installed = 1;
-} // namespace
-#endif
 
 namespace {
 
@@ -144,16 +52,16 @@ void PrintTo(const level_case &c, std::ostream *out) {
 class EncoderMemory : public ::testing::TestWithParam<level_case> {};
 
 TEST_P(EncoderMemory, StaysBelow16MiBForAnInputOfManyChunks) {
-    ASSERT_EQ(hooks_installed, 1);
+    ASSERT_TRUE(heap_watch::installed());
     // The counter must see an ordinary allocation, or the check means nothing.
-    peak_bytes = live_bytes.load();
-    const long long before_probe = peak_bytes.load();
+    heap_watch::restart_peak();
+    const long long before_probe = heap_watch::peak_bytes();
     auto *probe = new std::vector<char>(40u << 20);
-    EXPECT_GE(peak_bytes.load() - before_probe, 40ll << 20);
+    EXPECT_GE(heap_watch::peak_bytes() - before_probe, 40ll << 20);
     delete probe;
 
-    const long long base = live_bytes.load();
-    peak_bytes = base;
+    const long long base = heap_watch::live_bytes();
+    heap_watch::restart_peak();
     generated_input input(GetParam().input_size);
     std::size_t written = 0;
     implode::encoder encoder;
@@ -165,7 +73,7 @@ TEST_P(EncoderMemory, StaysBelow16MiBForAnInputOfManyChunks) {
             return true;
         }));
     EXPECT_GT(written, GetParam().input_size / 4);
-    EXPECT_LT(peak_bytes.load() - base, 16ll << 20) << "input of " << GetParam().input_size;
+    EXPECT_LT(heap_watch::peak_bytes() - base, 16ll << 20) << "input of " << GetParam().input_size;
 }
 
 INSTANTIATE_TEST_SUITE_P(

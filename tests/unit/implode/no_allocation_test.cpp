@@ -1,76 +1,12 @@
 // implode_decode takes nothing from the heap.  This test binary counts every
-// allocation: through the sanitizer allocator's hooks when built with
-// AddressSanitizer, otherwise by replacing the global operator new and the C
-// allocation functions.
+// allocation (heap_watch).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "heap_watch.h"
 #include "implode/implode_decoder.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define IMPLODE_TEST_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define IMPLODE_TEST_ASAN 1
-#endif
-
-namespace {
-std::atomic<long> allocations{0};
-} // namespace
-
-#if IMPLODE_TEST_ASAN
-#include <sanitizer/allocator_interface.h>
-namespace {
-void on_malloc(const volatile void *, std::size_t) {
-    ++allocations;
-}
-void on_free(const volatile void *) {}
-const int hooks_installed = __sanitizer_install_malloc_and_free_hooks(on_malloc, on_free);
-} // namespace
-#else
-extern "C" void *__libc_malloc(std::size_t);
-extern "C" void *__libc_calloc(std::size_t, std::size_t);
-extern "C" void *__libc_realloc(void *, std::size_t);
-extern "C" void __libc_free(void *);
-extern "C" void *malloc(std::size_t size) {
-    ++allocations;
-    return __libc_malloc(size);
-}
-extern "C" void *calloc(std::size_t n, std::size_t size) {
-    ++allocations;
-    return __libc_calloc(n, size);
-}
-extern "C" void *realloc(void *p, std::size_t size) {
-    ++allocations;
-    return __libc_realloc(p, size);
-}
-extern "C" void free(void *p) {
-    __libc_free(p);
-}
-void *operator new(std::size_t size) {
-    ++allocations;
-    if (void *p = __libc_malloc(size ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void *p) noexcept {
-    __libc_free(p);
-}
-void operator delete(void *p, std::size_t) noexcept {
-    __libc_free(p);
-}
-namespace {
-const int hooks_installed = 1;
-} // namespace
-#endif
 
 namespace {
 
@@ -105,12 +41,12 @@ int write_fixed(std::uint8_t *, std::uint32_t *size, void *param) {
 }
 
 TEST(ImplodeDecoderAllocation, DecodeTakesNothingFromTheHeap) {
-    ASSERT_EQ(hooks_installed, 1);
+    ASSERT_TRUE(heap_watch::installed());
     // The counter must see an ordinary allocation, or the check below means
     // nothing.
-    const long before_probe = allocations.load();
+    const long long before_probe = heap_watch::allocations();
     auto *probe = new std::vector<int>(100);
-    EXPECT_GT(allocations.load(), before_probe);
+    EXPECT_GT(heap_watch::allocations(), before_probe);
     delete probe;
 
     // Binary mode, k = 6: 20000 bytes of mixed literals and copies, made of a
@@ -143,9 +79,9 @@ TEST(ImplodeDecoderAllocation, DecodeTakesNothingFromTheHeap) {
     static implode_work_area work; // static storage, zero-filled like the launcher's
     fixed_source src{stream.data(), static_cast<std::uint32_t>(stream.size()), 0, 700, 0};
 
-    const long before = allocations.load();
+    const long long before = heap_watch::allocations();
     const int result = implode_decode(read_fixed, write_fixed, &work, &src);
-    const long during = allocations.load() - before;
+    const long long during = heap_watch::allocations() - before;
 
     EXPECT_EQ(result, 0);
     EXPECT_EQ(src.written, 40u * (19 + 518));
