@@ -9,6 +9,16 @@ Step step(Step::Kind kind) {
     s.kind = kind;
     return s;
 }
+
+// A command to another process's window: sent, or posted.
+Step message_step(Step::Kind kind, WindowName to, UINT message, WPARAM wparam, LPARAM lparam) {
+    Step s = step(kind);
+    s.window = std::move(to);
+    s.message = message;
+    s.wparam = wparam;
+    s.lparam = lparam;
+    return s;
+}
 } // namespace
 
 Script &Script::wait(uint64_t ms) {
@@ -33,22 +43,12 @@ Script &Script::find_window(WindowName name) {
 }
 
 Script &Script::send(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) {
-    Step s = step(Step::Kind::send);
-    s.window = std::move(to);
-    s.message = message;
-    s.wparam = wparam;
-    s.lparam = lparam;
-    steps_.push_back(s);
+    steps_.push_back(message_step(Step::Kind::send, std::move(to), message, wparam, lparam));
     return *this;
 }
 
 Script &Script::post(WindowName to, UINT message, WPARAM wparam, LPARAM lparam) {
-    Step s = step(Step::Kind::post);
-    s.window = std::move(to);
-    s.message = message;
-    s.wparam = wparam;
-    s.lparam = lparam;
-    steps_.push_back(s);
+    steps_.push_back(message_step(Step::Kind::post, std::move(to), message, wparam, lparam));
     return *this;
 }
 

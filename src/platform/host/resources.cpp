@@ -30,9 +30,19 @@ const Resource *by_address(const void *loaded) {
     return nullptr;
 }
 
+std::string resource_name(const Resource &r) {
+    return "resource " + r.type + "/" + r.name;
+}
+
+// How the log names a resource handle, or the bytes a loaded one stands for.
+std::string resource_handle_name(HRSRC resource) {
+    const Resource *r = by_handle(resource);
+    return r ? resource_name(*r) : handle_name(resource);
+}
+
 std::string loaded_name(const void *loaded) {
     const Resource *r = by_address(loaded);
-    return r ? "resource " + r->type + "/" + r->name : handle_name(loaded);
+    return r ? resource_name(*r) : handle_name(loaded);
 }
 
 bool our_module(HMODULE module) {
@@ -53,7 +63,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
         type_found = true;
         if (same_name(entries[i].name, resource_key(name))) {
             HRSRC found = reinterpret_cast<HRSRC>(resource_handle_base + i);
-            c.result("resource " + entries[i].type + "/" + entries[i].name);
+            c.result(resource_name(entries[i]));
             return found;
         }
     }
@@ -64,9 +74,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource) {
     const Resource *r = by_handle(resource);
-    CallRecord c("LoadResource",
-                 Args().handle(module).text(r ? "resource " + r->type + "/" + r->name
-                                              : handle_name(resource)));
+    CallRecord c("LoadResource", Args().handle(module).text(resource_handle_name(resource)));
     if (!r) {
         set_last_error(ERROR_RESOURCE_DATA_NOT_FOUND);
         c.result("NULL");
@@ -85,9 +93,7 @@ LPVOID WINAPI LockResource(HGLOBAL loaded) {
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource) {
     const Resource *r = by_handle(resource);
-    CallRecord c("SizeofResource",
-                 Args().handle(module).text(r ? "resource " + r->type + "/" + r->name
-                                              : handle_name(resource)));
+    CallRecord c("SizeofResource", Args().handle(module).text(resource_handle_name(resource)));
     if (!r) {
         set_last_error(ERROR_RESOURCE_DATA_NOT_FOUND);
         c.result_number(0);
