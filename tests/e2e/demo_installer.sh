@@ -26,15 +26,8 @@ cases=(
   damaged   one-byte  1   1 different
   missing   none      1   1 different
 )
-failures=0
-check() { # check CASE WHAT CONDITION...
-  local name=$1 what=$2
-  shift 2
-  if ! "$@"; then
-    echo "FAIL ($name): $what"
-    ((++failures))
-  fi
-}
+# check CASE WHAT CONDITION...: an expectation of one case.
+check() { local name=$1 what=$2; shift 2; expect "($name) $what" "$@"; }
 
 for ((i = 0; i < ${#cases[@]}; i += 5)); do
   name=${cases[i]} data=${cases[i + 1]} quick=${cases[i + 2]} expected_code=${cases[i + 3]} verdict=${cases[i + 4]}
@@ -95,5 +88,4 @@ for ((i = 0; i < ${#cases[@]}; i += 5)); do
   fi
 done
 
-((failures == 0)) || fail "$failures check(s) failed"
-echo "PASS: the demo installer showed and hid the progress window, checked the data file and created the markers"
+finish "the demo installer showed and hid the progress window, checked the data file and created the markers"

@@ -23,13 +23,8 @@ cases=(
   $'launcher.exe\t\tx'                       0  'x'       0
   'launcher.exe'                             -  ''        10
 )
-failures=0
-check() { # check WHAT EXPECTED ACTUAL
-  if [[ $2 != "$3" ]]; then
-    echo "FAIL: $1: expected '$2', got '$3'"
-    ((++failures))
-  fi
-}
+# check WHAT EXPECTED ACTUAL
+check() { expect "$1: expected '$2', got '$3'" test "$2" = "$3"; }
 
 for ((i = 0; i < ${#cases[@]}; i += 4)); do
   line=${cases[i]} show=${cases[i + 1]} arguments=${cases[i + 2]} received=${cases[i + 3]}
@@ -62,11 +57,9 @@ check "the planted DLL with the program's folder searched" 1 "$(value_of planted
 check "the child's exit code" 0 "$(value_of child_exit)"
 check "what the child inherited from _putenv" "set by _putenv" "$(sed -n 's/^inherited=//p' "$log.child" 2>/dev/null)"
 formats=$(grep -c '^format: .*: ok$' "$log" || true)
-((formats > 0)) || { echo "FAIL: no formatting case ran"; ((++failures)); }
-if grep '^format: ' "$log" | grep -v ': ok$'; then
-  echo "FAIL: formatting cases above"
-  ((++failures))
-fi
+expect "no formatting case ran" test "$formats" -gt 0
+# Prints the formatting cases that failed.
+formats_all_ok() { ! grep '^format: ' "$log" | grep -v ': ok$'; }
+expect "formatting cases above" formats_all_ok
 
-((failures == 0)) || fail "$failures check(s) failed"
-echo "PASS: the entry point and the runtime DLL behave as the launcher needs"
+finish "the entry point and the runtime DLL behave as the launcher needs"

@@ -4,17 +4,7 @@
 # Usage: implode_cli_test.sh PATH_TO_IMPLODE
 set -u
 tool=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # check INTENT EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected '$2', got '$3'"
-    failures=$((failures + 1))
-  else
-    echo "ok: $1"
-  fi
-}
+source "$(dirname "$0")/../cli_checks.sh"
 status() { "$@" >/dev/null 2>&1; echo $?; }
 contains() { case "$1" in *"$2"*) echo yes ;; *) echo "no: $1" ;; esac; }
 # A fresh, empty folder for an output; `leftovers` lists what a run left there.
@@ -134,5 +124,4 @@ for args in "decompress $work/missing $work/out" "compress $work/missing $work/o
 done
 check "--help exits with 0" "0" "$(status "$tool" decompress --help)"
 
-echo "$failures failures"
-[ "$failures" -eq 0 ]
+finish

@@ -6,17 +6,7 @@
 set -u
 tool=$1
 implode=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # check INTENT EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected '$2', got '$3'"
-    failures=$((failures + 1))
-  else
-    echo "ok: $1"
-  fi
-}
+source "$(dirname "$0")/../cli_checks.sh"
 # run_refused INTENT EXIT_CODE PHRASE ARGS...: the tool exits with EXIT_CODE,
 # says PHRASE on stderr and leaves no output file.
 run_refused() {
@@ -76,4 +66,4 @@ run_refused "unknown command" 64 "usage:" frobnicate
 check "data header of the data file" yes \
   "$(grep -qx 'inline constexpr uint32_t expected_data_size = 20000;' "$work/out.h" && echo yes)"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+finish
