@@ -96,42 +96,52 @@ void fill(Formatted &formatted) {
     formatted.buffer[sizeof formatted.buffer - 1] = '\0';
 }
 
+char long_text[301];  // 300 times 'a'
+char cut_at_259[260]; // its first 259
+
+struct FormatCase {
+    const char *intent;
+    size_t size; // of the buffer given to snprintf
+    int (*format)(char *buffer, size_t size);
+    const char *expected_text;
+    int expected_result;
+};
+
+const FormatCase format_cases[] = {
+    {"a short text fits", 8, [](char *b, size_t n) { return snprintf(b, n, "%s", "abc"); }, "abc",
+     3},
+    {"a text that fills the buffer with its terminator", 4,
+     [](char *b, size_t n) { return snprintf(b, n, "%s", "abc"); }, "abc", 3},
+    {"one byte too long is cut and terminated", 4,
+     [](char *b, size_t n) { return snprintf(b, n, "%s", "abcd"); }, "abc", 4},
+    {"much too long is cut and terminated", 4,
+     [](char *b, size_t n) { return snprintf(b, n, "%s", "abcdefgh"); }, "abc", 4},
+    {"a buffer of one byte holds the terminator only", 1,
+     [](char *b, size_t n) { return snprintf(b, n, "%s", "abc"); }, "", 1},
+    {"a buffer of no bytes is left alone", 0,
+     [](char *b, size_t n) { return snprintf(b, n, "%s", "abc"); }, "", 0},
+    {"a precision takes the first characters", 264,
+     [](char *b, size_t n) { return snprintf(b, n, "%.259s", long_text); }, cut_at_259, 259},
+    {"strings and a character", 64,
+     [](char *b, size_t n) {
+         return snprintf(b, n, "%s\\%s %c", "C:\\T", "uninstall.client.exe", 'x');
+     },
+     "C:\\T\\uninstall.client.exe x", 27},
+    {"percent signs in an argument are copied", 16,
+     [](char *b, size_t n) { return snprintf(b, n, "%s", "100%s%n"); }, "100%s%n", 7},
+};
+
 void check_formatting() {
-    char long_text[301];
     memset(long_text, 'a', 300);
     long_text[300] = '\0';
-    char cut_at_259[260];
     memset(cut_at_259, 'a', 259);
     cut_at_259[259] = '\0';
-
-    Formatted f;
-    fill(f);
-    f.returned = snprintf(f.buffer, 8, "%s", "abc");
-    check_format("a short text fits", f, 8, "abc", 3);
-    fill(f);
-    f.returned = snprintf(f.buffer, 4, "%s", "abc");
-    check_format("a text that fills the buffer with its terminator", f, 4, "abc", 3);
-    fill(f);
-    f.returned = snprintf(f.buffer, 4, "%s", "abcd");
-    check_format("one byte too long is cut and terminated", f, 4, "abc", 4);
-    fill(f);
-    f.returned = snprintf(f.buffer, 4, "%s", "abcdefgh");
-    check_format("much too long is cut and terminated", f, 4, "abc", 4);
-    fill(f);
-    f.returned = snprintf(f.buffer, 1, "%s", "abc");
-    check_format("a buffer of one byte holds the terminator only", f, 1, "", 1);
-    fill(f);
-    f.returned = snprintf(f.buffer, 0, "%s", "abc");
-    check_format("a buffer of no bytes is left alone", f, 0, "", 0);
-    fill(f);
-    f.returned = snprintf(f.buffer, 264, "%.259s", long_text);
-    check_format("a precision takes the first characters", f, 264, cut_at_259, 259);
-    fill(f);
-    f.returned = snprintf(f.buffer, 64, "%s\\%s %c", "C:\\T", "uninstall.client.exe", 'x');
-    check_format("strings and a character", f, 64, "C:\\T\\uninstall.client.exe x", 27);
-    fill(f);
-    f.returned = snprintf(f.buffer, 16, "%s", "100%s%n");
-    check_format("percent signs in an argument are copied", f, 16, "100%s%n", 7);
+    for (const FormatCase &c : format_cases) {
+        Formatted f;
+        fill(f);
+        f.returned = c.format(f.buffer, c.size);
+        check_format(c.intent, f, c.size, c.expected_text, c.expected_result);
+    }
 }
 
 // ---- the child that shows what _putenv passed on ----
