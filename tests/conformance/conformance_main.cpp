@@ -21,7 +21,8 @@ int main(int argc, char **argv) {
 
     std::vector<conformance::Scenario> all;
     for (auto part : {conformance::message_scenarios, conformance::delivery_scenarios,
-                      conformance::file_scenarios, conformance::process_scenarios})
+                      conformance::file_scenarios, conformance::process_scenarios,
+                      conformance::resource_scenarios})
         for (conformance::Scenario &s : part())
             all.push_back(std::move(s));
 

@@ -33,5 +33,6 @@ std::vector<Scenario> message_scenarios();
 std::vector<Scenario> delivery_scenarios();
 std::vector<Scenario> file_scenarios();
 std::vector<Scenario> process_scenarios();
+std::vector<Scenario> resource_scenarios();
 
 } // namespace conformance

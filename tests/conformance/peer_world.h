@@ -17,6 +17,8 @@ inline constexpr WPARAM peer_quit_command = 4001;
 inline constexpr WPARAM peer_hello_command = 4002;
 inline constexpr char own_class[] = "ConformanceWindow";
 inline constexpr char own_title[] = "Conformance window";
+// The program's one resource, of type "BINARY": the bytes "conform".
+inline constexpr char probe_resource_name[] = "PROBE";
 
 enum class Role {
     hold,       // shows its window and runs until sent peer_quit_command

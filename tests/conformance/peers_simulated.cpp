@@ -16,6 +16,9 @@ void prepare_world(int, char **) {
     sim::make_folder(work_folder());
     // A drive of 4 MiB in 4 KiB clusters, as the small tmpfs of the Wine run.
     sim::set_drive('T', 8, 512, 1024, 1024);
+    // As conformance.rc gives the Windows build.
+    static const char probe[] = "conform";
+    sim::add_resource(probe_resource_name, "BINARY", probe, sizeof probe - 1);
 }
 
 std::string work_folder() {
