@@ -68,6 +68,16 @@ void quit_after_posted(std::vector<std::string> &observed) {
     put_away(window);
 }
 
+void get_message_error(std::vector<std::string> &observed) {
+    // A handle that names no window.
+    HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0));
+    MSG message;
+    SetLastError(0);
+    BOOL got = GetMessageA(&message, window, 0, 0);
+    observed.push_back("GetMessageA = " + std::to_string(got) +
+                       " error=" + std::to_string(GetLastError()));
+}
+
 void update_and_erase(std::vector<std::string> &observed) {
     HWND window = make_window();
     show_and_settle(window);
@@ -172,6 +182,11 @@ std::vector<Scenario> message_scenarios() {
          "and GetMessageA then returns 0 with its exit code",
          {{"WM_USER+1"}, {"WM_USER+2"}, {"GetMessageA = 0 with WM_QUIT 3"}},
          quit_after_posted},
+        {"get_message_error",
+         "GetMessageA with a filter that is no window fails at once: -1 and "
+         "ERROR_INVALID_WINDOW_HANDLE",
+         {{"GetMessageA = -1 error=1400"}},
+         get_message_error},
         {"update_and_erase",
          "UpdateWindow sends WM_PAINT at once only for a visible window with something "
          "invalid; BeginPaint sends WM_ERASEBKGND only when the invalidation asked for it",
